@@ -6,6 +6,7 @@
 #include "app/errors.h"
 #include "core/error_codes.h"
 #include "core/system_text.h"
+#include "package/extract.h"
 #include "package/package_table.h"
 #include "res/strings.h"
 #include "winsys/folders.h"
@@ -58,6 +59,10 @@ std::vector<TInstallerForm::StartupStep> TInstallerForm::StartupSteps() {
         int32_t code = ComputeDataFolder(ctx_);
         if (code == 0) SplashKind = ctx_.PackageTable.Header.SplashKind;
         return code;
+      },
+      [this] {
+        HasAfterInstallDocument = ctx_.PackageTable.Header.HasAfterInstallDocument;
+        return HasAfterInstallDocument != 0 ? ExtractAfterInstallDocument(ctx_) : 0;
       },
   };
 }

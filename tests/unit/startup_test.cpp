@@ -139,6 +139,33 @@ TEST(Startup, PackageNameThatWouldLeaveTheWindowsFolderStopsStartup) {
   EXPECT_FALSE(fake.files.FolderExists("C:\\x dir"));
 }
 
+TEST(Startup, AfterInstallDocumentIsExtractedWhenTheHeaderAsksForIt) {
+  for (bool wanted : {false, true}) {
+    fake::FakePlatform fake;
+    pkg::TPackageHeader header;
+    header.HasAfterInstallDocument = wanted ? 1 : 0;
+    test::PackageImage image = test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}},
+                                                         {5, {"readme.txt", "read me"}}});
+    fake.files.AddFile(kExe, image.bytes);
+    TInstallerForm window(fake.platform, image.offset);
+    EXPECT_EQ(window.startupCode(), 0);
+    EXPECT_EQ(window.HasAfterInstallDocument, wanted ? 1 : 0);
+    EXPECT_EQ(fake.files.FileExists("C:\\WINDOWS\\ZPX dir\\readme.txt"), wanted);
+  }
+}
+
+TEST(Startup, AskingForAnAbsentDocumentEndsWithOnlyTheSummary) {
+  fake::FakePlatform fake;
+  pkg::TPackageHeader header;
+  header.HasAfterInstallDocument = 1;
+  test::PackageImage image = test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}}});
+  fake.files.AddFile(kExe, image.bytes);
+  TInstallerForm window(fake.platform, image.offset);
+  EXPECT_EQ(window.startupCode(), err::kEmptySlot);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + "-531. ");
+}
+
 TEST(Program, RunsTheLoopUntilTheWindowClosesAndCleansUp) {
   Startup s(true);
   s.fake.ui.Post(3000, [&] { s.fake.ui.lastForm()->Close(); });
