@@ -197,6 +197,15 @@ TEST(ExtractEntry, WriteFailuresAreReportedWhateverTheExtensionAndLeaveNoFile) {
   }
 }
 
+TEST(ExtractEntry, ReadErrorOfTheWorkingCopyIsReportedWithItsNumber) {
+  Extraction f({{7, {"data.bin", "payload"}}});
+  auto stream = f.fake.files.OpenRead(f.ctx.WorkCopyPath);
+  f.fake.files.InjectIoError(f.ctx.WorkCopyPath, 23);  // the system's data error, as from a bad sector
+  EXPECT_EQ(ExtractEntry(f.ctx, *stream, 7, false), 23);
+  EXPECT_EQ(f.hooks.errors, (Errors{{23, "C:\\WINDOWS\\Demo dir\\data.bin"}}));
+  EXPECT_FALSE(f.fake.files.FileExists("C:\\WINDOWS\\Demo dir\\data.bin"));
+}
+
 TEST(StartupExtractions, EmptySlotsReturnMinus531WithoutAMessage) {
   Extraction f({});
   EXPECT_EQ(ExtractFlashSetup(f.ctx), err::kEmptySlot);
