@@ -11,6 +11,21 @@ namespace ssi::fake {
 
 namespace {
 constexpr uint32_t kSpecialAttributes = attr::kHidden | attr::kSystem | attr::kVolumeLabel | attr::kDirectory;
+
+// The 8.3 alias of one name: a name longer than 8.3 or with a space becomes its first six
+// characters, "~1" and three of its extension, in capitals, as the system derives them. Shorter
+// names are their own alias.
+std::string ShortName(const std::string& name) {
+  std::string ext = cp932::Extension(name);
+  std::string stem = name.substr(0, name.size() - ext.size());
+  bool longName = stem.size() > 8 || ext.size() > 4 || cp932::FindChar(name, ' ') != std::string::npos;
+  if (!longName) return name;
+  std::string s;
+  for (char c : stem) {
+    if (c != ' ' && c != '.') s += c;
+  }
+  return cp932::ToAsciiUpper(cp932::LeftChars(s, 6) + "~1" + cp932::LeftChars(ext, 4));
+}
 }
 
 class FakeStream : public FileStream {
@@ -109,8 +124,39 @@ std::string FakeFileSystem::ParentKey(const std::string& key) {
   return Key(folder);
 }
 
+std::string FakeFileSystem::Resolve(const std::string& path) const {
+  std::string key = Key(path);
+  if (nodes_.count(key)) return key;
+  // Not there by its long name: the path may use 8.3 aliases, as ShortPath gives them, which
+  // the system accepts anywhere a path is taken. Walk it one component at a time.
+  std::string resolved;
+  size_t start = 0;
+  while (start <= key.size()) {
+    size_t sep = cp932::FindChar(key, '\\', start);
+    std::string part = key.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
+    if (resolved.empty()) {
+      resolved = part;
+    } else if (!part.empty()) {
+      std::string parent = Key(resolved);
+      std::string candidate = cp932::WithTrailingBackslash(parent) + part;
+      if (!nodes_.count(candidate)) {
+        for (const auto& [other, node] : nodes_) {
+          if (other != parent && ParentKey(other) == parent && Key(ShortName(node.name)) == part) {
+            candidate = other;
+            break;
+          }
+        }
+      }
+      resolved = candidate;
+    }
+    if (sep == std::string::npos) break;
+    start = sep + 1;
+  }
+  return Key(resolved);
+}
+
 FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) {
-  auto it = nodes_.find(Key(path));
+  auto it = nodes_.find(Resolve(path));
   return it == nodes_.end() ? nullptr : &it->second;
 }
 
@@ -152,7 +198,7 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& content
 }
 
 std::string FakeFileSystem::Contents(const std::string& path) const {
-  auto it = nodes_.find(Key(path));
+  auto it = nodes_.find(Resolve(path));
   if (it == nodes_.end() || it->second.folder) throw std::out_of_range("no file at " + path);
   return *it->second.data;
 }
@@ -190,11 +236,11 @@ std::unique_ptr<FileStream> FakeFileSystem::OpenRead(const std::string& path) {
   if (node->folder) throw IoError(syserr::kAccessDenied);
   if (node->inUse) throw IoError(syserr::kSharingViolation);
   ThrowIfInjected(*node);
-  return std::make_unique<FakeStream>(*this, Key(path), false);
+  return std::make_unique<FakeStream>(*this, Resolve(path), false);
 }
 
 std::unique_ptr<FileStream> FakeFileSystem::Create(const std::string& path) {
-  std::string key = Key(path);
+  std::string key = Resolve(path);
   if (Node* node = Find(path)) {
     if (node->folder || (node->attributes & attr::kReadOnly)) throw IoError(syserr::kAccessDenied);
     if (node->inUse || node->openHandles > 0) throw IoError(syserr::kSharingViolation);
@@ -219,7 +265,7 @@ bool FakeFileSystem::DeleteFile(const std::string& path) {
   if (node->folder) return Fail(syserr::kAccessDenied);
   if (node->inUse || node->openHandles > 0) return Fail(syserr::kSharingViolation);
   if (node->attributes & attr::kReadOnly) return Fail(syserr::kAccessDenied);
-  nodes_.erase(Key(path));
+  nodes_.erase(Resolve(path));
   return true;
 }
 
@@ -259,7 +305,7 @@ bool FakeFileSystem::CopyFile(const std::string& from, const std::string& to, bo
   copy.name = cp932::FileNamePart(to);
   copy.attributes = source->attributes;
   copy.data = std::make_shared<std::string>(*source->data);
-  nodes_[Key(to)] = copy;
+  nodes_[Resolve(to)] = copy;
   return true;
 }
 
@@ -280,7 +326,7 @@ bool FakeFileSystem::CreateFolder(const std::string& path) {
 }
 
 bool FakeFileSystem::RemoveFolder(const std::string& path) {
-  std::string key = Key(path);
+  std::string key = Resolve(path);
   Node* node = Find(path);
   if (node == nullptr) return Fail(syserr::kFileNotFound);
   if (!node->folder) return Fail(267);  // the system's "not a directory"
@@ -314,25 +360,12 @@ std::vector<DirEntry> FakeFileSystem::Enumerate(const std::string& pattern, uint
 
 std::string FakeFileSystem::ShortPath(const std::string& path) {
   if (Find(path) == nullptr) return Fail(syserr::kFileNotFound), std::string();
-  // Each component longer than 8.3 becomes its first six characters, "~1" and three of its
-  // extension, in capitals, as the system derives them.
-  const std::string& rest = path;
   std::string shortened;
   size_t start = 0;
-  while (start <= rest.size()) {
-    size_t sep = cp932::FindChar(rest, '\\', start);
-    std::string part = rest.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
-    std::string ext = cp932::Extension(part);
-    std::string stem = part.substr(0, part.size() - ext.size());
-    bool longName = stem.size() > 8 || ext.size() > 4 || cp932::FindChar(part, ' ') != std::string::npos;
-    if (longName && start > 0) {
-      std::string s;
-      for (char c : stem) {
-        if (c != ' ' && c != '.') s += c;
-      }
-      part = cp932::ToAsciiUpper(cp932::LeftChars(s, 6) + "~1" + cp932::LeftChars(ext, 4));
-    }
-    shortened += part;
+  while (start <= path.size()) {
+    size_t sep = cp932::FindChar(path, '\\', start);
+    std::string part = path.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
+    shortened += start > 0 ? ShortName(part) : part;
     if (sep == std::string::npos) break;
     shortened += '\\';
     start = sep + 1;

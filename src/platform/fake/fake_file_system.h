@@ -58,6 +58,8 @@ class FakeFileSystem : public FileSystem {
   friend class FakeStream;
   static std::string Key(const std::string& path);
   static std::string ParentKey(const std::string& key);
+  // The key of the node path names, its 8.3 aliases resolved; Key(path) when there is none.
+  std::string Resolve(const std::string& path) const;
   Node* Find(const std::string& path);
   bool Fail(uint32_t error);
   void ThrowIfInjected(const Node& node);
