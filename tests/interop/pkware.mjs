@@ -1,9 +1,8 @@
-// Runs node-pkware's buffer API on files, for the interop test and the benchmark.
+// Runs node-pkware on files, for the benchmark.
 //   node pkware.mjs MODULE_DIR implode binary|ascii 1024|2048|4096 IN OUT
 //   node pkware.mjs MODULE_DIR explode IN OUT
 import { readFileSync, writeFileSync } from 'node:fs'
-import { join } from 'node:path'
-import { pathToFileURL } from 'node:url'
+import { loadPkware } from './pkware_lib.mjs'
 
 const [moduleDir, command, ...rest] = process.argv.slice(2)
 const usage = () => {
@@ -14,25 +13,19 @@ if (!moduleDir || !command) usage()
 
 let pkware
 try {
-  pkware = await import(pathToFileURL(join(moduleDir, 'dist', 'simple', 'index.js')).href)
+  pkware = await loadPkware(moduleDir)
 } catch (err) {
   console.error(`node-pkware not found under ${moduleDir} (${err.message}); run scripts/setup`)
   process.exit(11)
 }
 
-const load = (path) => {
-  const data = readFileSync(path)
-  return data.buffer.slice(data.byteOffset, data.byteOffset + data.byteLength)
-}
-const sizes = { 1024: 'small', 2048: 'medium', 4096: 'large' }
-
 if (command === 'implode' && rest.length === 4) {
   const [mode, dict, input, output] = rest
-  if (!['binary', 'ascii'].includes(mode) || !sizes[dict]) usage()
-  writeFileSync(output, new Uint8Array(pkware.implode(load(input), mode, sizes[dict])))
+  if (!['binary', 'ascii'].includes(mode) || ![1024, 2048, 4096].includes(Number(dict))) usage()
+  writeFileSync(output, await pkware.implode(readFileSync(input), mode, Number(dict)))
 } else if (command === 'explode' && rest.length === 2) {
   const [input, output] = rest
-  writeFileSync(output, new Uint8Array(pkware.explode(load(input))))
+  writeFileSync(output, await pkware.explode(readFileSync(input)))
 } else {
   usage()
 }
