@@ -1,6 +1,7 @@
 # Checks an installer image for the PackageOffset record: the marker occurs exactly once and the
 # four bytes after it (the offset of an unpatched image) are zero.
 # Usage: cmake -DIMAGE=installer.exe -P check_offset_locator.cmake
+cmake_minimum_required(VERSION 3.20)
 if(NOT EXISTS "${IMAGE}")
   message(FATAL_ERROR "no image at ${IMAGE}")
 endif()
@@ -15,11 +16,8 @@ endforeach()
 set(found "")
 set(rest "${image}")
 set(consumed 0)
-while(TRUE)
-  string(FIND "${rest}" "${marker}" at)
-  if(at EQUAL -1)
-    break()
-  endif()
+string(FIND "${rest}" "${marker}" at)
+while(NOT at EQUAL -1)
   math(EXPR position "${consumed} + ${at}")
   math(EXPR odd "${position} % 2")
   if(NOT odd)  # a hit between bytes is not a hit
@@ -28,6 +26,7 @@ while(TRUE)
   math(EXPR skip "${at} + 1")
   string(SUBSTRING "${rest}" ${skip} -1 rest)
   math(EXPR consumed "${consumed} + ${skip}")
+  string(FIND "${rest}" "${marker}" at)
 endwhile()
 
 list(LENGTH found count)
