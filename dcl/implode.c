@@ -1,6 +1,7 @@
 /* Compressor. The codes are fixed, so the exact bit cost of every literal and copy is known in
- * advance; each block of input is parsed by a shortest-path search over the candidate copies that
- * hash chains find, which gives the cheapest encoding those candidates allow. */
+ * advance; each block of input is parsed by a shortest-path search over the copies that hash
+ * chains find, which picks the cheapest encoding among them (the constants below trade a little
+ * of that for speed). */
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -18,17 +19,14 @@ enum {
     HASH3_BITS = 12,
     HASH2_BITS = 10,
     NEAR2 = 256,        /* length-2 copies reach back at most this far */
-    OUT_SIZE = 1024,
+    OUT_SIZE = 512,
+    MAX_CHAIN = 48,     /* candidates examined per position */
+    NICE_LENGTH = 32,   /* a copy at least this long is taken as found, without weighing others */
+    RELAX_ALL = 15,     /* copy lengths up to this are all weighed; longer ones per length code */
+    COVER_MIN = 6,      /* positions at least this far inside a found copy are not searched */
     SWEEP_EVERY = 0x4000,
     STALE_AGE = 0x8000
 };
-
-#ifndef NICE_LENGTH
-#define NICE_LENGTH 32 /* a copy at least this long is taken as found */
-#endif
-#ifndef MAX_CHAIN
-#define MAX_CHAIN 48 /* candidates examined per position */
-#endif
 
 /* Hash and chain entries hold positions modulo 65536; an entry is live while its age
  * (current position minus entry, modulo 65536) is within the dictionary. A periodic sweep
@@ -50,6 +48,7 @@ typedef struct {
     uint16_t prev2[NEAR2];
     uint32_t price[BLOCK + 1]; /* bits to reach a block offset; reused for the chosen tokens */
     uint32_t step[BLOCK + 1];  /* last token on the cheapest way there: length | distance << 10 */
+    uint8_t len_cost[DCL_MAX_LENGTH + 1]; /* bits of flag and length code for each copy length */
     uint8_t out[OUT_SIZE];
     uint8_t win[WIN_SIZE];
 } implode_state;
@@ -195,55 +194,59 @@ static inline unsigned match_length(const uint8_t *a, const uint8_t *b, unsigned
     return n;
 }
 
-/* Finds, before inserting pos, the nearest length-2 copy (*near2, 0 if none) and the copies of
- * length 3 or more that are longer than every nearer one, in order of growing length. */
-static unsigned find_matches(implode_state *s, uint32_t pos, unsigned limit, unsigned *near2,
-                             match *found)
+/* Finds, before inserting pos, the copies of length 3 or more that are longer than every nearer
+ * one, in order of growing length, and a near length-2 copy (*near2, 0 if none). */
+static unsigned find_matches(implode_state *s, uint32_t pos, unsigned limit, unsigned max_chain,
+                             unsigned *near2, match *found)
 {
     const uint8_t *p = s->win + (pos - s->base);
     unsigned count = 0;
     *near2 = 0;
-    if (limit < 2)
-        return 0;
 
-    unsigned last_age = 0;
-    uint16_t cand = s->head2[hash2(p)];
-    for (unsigned tries = 0; tries < 8; tries++) {
-        unsigned age = (uint16_t)(pos - cand);
-        if (age <= last_age || age > NEAR2)
-            break;
-        const uint8_t *q = p - age;
-        if (q[0] == p[0] && q[1] == p[1]) {
-            *near2 = age;
-            break;
+    if (limit >= 3) {
+        unsigned best = 2, last_age = 0;
+        uint16_t cand = s->head3[hash3(p)];
+        for (unsigned tries = 0; tries < max_chain; tries++) {
+            unsigned age = (uint16_t)(pos - cand);
+            if (age <= last_age || age > s->dict_size)
+                break;
+            const uint8_t *q = p - age;
+            if (q[best] == p[best] && q[0] == p[0]) {
+                unsigned len = match_length(q, p, limit);
+                if (len > best) {
+                    found[count].len = len;
+                    found[count].dist = age;
+                    count++;
+                    best = len;
+                    if (len >= NICE_LENGTH || len == limit)
+                        break;
+                }
+            }
+            last_age = age;
+            cand = s->prev3[cand % DICT_MAX];
         }
-        last_age = age;
-        cand = s->prev2[cand % NEAR2];
     }
 
-    if (limit < 3)
-        return 0;
-    unsigned best = 2;
-    last_age = 0;
-    cand = s->head3[hash3(p)];
-    for (unsigned tries = 0; tries < MAX_CHAIN; tries++) {
-        unsigned age = (uint16_t)(pos - cand);
-        if (age <= last_age || age > s->dict_size)
-            break;
-        const uint8_t *q = p - age;
-        if (q[best] == p[best] && q[0] == p[0]) {
-            unsigned len = match_length(q, p, limit);
-            if (len > best) {
-                found[count].len = len;
-                found[count].dist = age;
-                count++;
-                best = len;
-                if (len >= NICE_LENGTH || len == limit)
-                    break;
-            }
+    if (limit >= 2) {
+        /* The nearest longer copy serves for length 2 as well when it is near enough. */
+        if (count && found[0].dist <= NEAR2) {
+            *near2 = found[0].dist;
+            return count;
         }
-        last_age = age;
-        cand = s->prev3[cand % DICT_MAX];
+        unsigned last_age = 0;
+        uint16_t cand = s->head2[hash2(p)];
+        for (unsigned tries = 0; tries < 8; tries++) {
+            unsigned age = (uint16_t)(pos - cand);
+            if (age <= last_age || age > NEAR2)
+                break;
+            const uint8_t *q = p - age;
+            if (q[0] == p[0] && q[1] == p[1]) {
+                *near2 = age;
+                break;
+            }
+            last_age = age;
+            cand = s->prev2[cand % NEAR2];
+        }
     }
     return count;
 }
@@ -279,7 +282,8 @@ static void emit_path(implode_state *s, uint32_t start, unsigned upto)
 static unsigned parse_block(implode_state *s, uint32_t start)
 {
     unsigned n = s->end - start < BLOCK ? s->end - start : BLOCK;
-    match found[MAX_CHAIN];
+    match found[MAX_CHAIN + 1];
+    unsigned cover_end = 0, cover_dist = 0;
 
     s->price[0] = 0;
     for (unsigned i = 1; i <= n; i++)
@@ -291,8 +295,23 @@ static unsigned parse_block(implode_state *s, uint32_t start)
         uint32_t left = s->end - pos;
         unsigned limit = left < MAX_COPY ? left : MAX_COPY;
         unsigned near2;
-        unsigned count = find_matches(s, pos, limit, &near2, found);
+        /* Well inside a copy found earlier its continuation is known and a better candidate is
+         * rare: skip the search there. */
+        int covered = i + COVER_MIN <= cover_end;
+        unsigned count = find_matches(s, pos, limit, covered ? 0 : MAX_CHAIN, &near2, found);
         insert(s, pos);
+        if (covered) {
+            unsigned rest = cover_end - i < limit ? cover_end - i : limit;
+            if (!count || found[count - 1].len < rest) {
+                found[count].len = rest;
+                found[count].dist = cover_dist;
+                count++;
+            }
+        }
+        if (count && i + found[count - 1].len > cover_end && found[count - 1].len >= COVER_MIN) {
+            cover_end = i + found[count - 1].len;
+            cover_dist = found[count - 1].dist;
+        }
 
         if (count && found[count - 1].len >= NICE_LENGTH) {
             /* A long copy: settle the way here and take it whole. */
@@ -307,22 +326,24 @@ static unsigned parse_block(implode_state *s, uint32_t start)
         relax(s, i, i + 1, literal_cost(s, *p), TOKEN(1, 0));
         unsigned room = n - i;
         if (near2 && room >= 2)
-            relax(s, i, i + 2, 1 + dcl_len_bits[0] + dcl_dist_bits[(near2 - 1) >> 2] + 2, TOKEN(2, near2));
+            relax(s, i, i + 2, s->len_cost[2] + dcl_dist_bits[(near2 - 1) >> 2] + 2, TOKEN(2, near2));
 
         unsigned len = 3;
+        uint32_t here = s->price[i];
         for (unsigned k = 0; k < count && len <= room; k++) {
             unsigned dist = found[k].dist;
-            unsigned dist_cost = 1 + dcl_dist_bits[(dist - 1) >> s->dict_bits] + s->dict_bits;
+            uint32_t base = here + s->dict_bits + dcl_dist_bits[(dist - 1) >> s->dict_bits];
             unsigned top = found[k].len < room ? found[k].len : room;
-            while (len <= top) {
-                /* Lengths sharing a length code cost the same; walk them group by group. */
-                unsigned li = length_index(len);
-                unsigned cost = dist_cost + dcl_len_bits[li] + dcl_len_extra[li];
-                unsigned group_end =
-                    li + 1 < DCL_LEN_SYMBOLS ? dcl_len_base[li + 1] - 1u : DCL_MAX_LENGTH;
-                unsigned last = group_end < top ? group_end : top;
-                for (; len <= last; len++)
-                    relax(s, i, i + len, cost, TOKEN(len, dist));
+            for (; len <= top; len++) {
+                /* Past short lengths only the longest length of each length code is tried:
+                 * ending a long copy early rarely pays, and every try costs time. */
+                if (len > RELAX_ALL && len < top && s->len_cost[len + 1] == s->len_cost[len])
+                    continue;
+                uint32_t c = base + s->len_cost[len];
+                if (c < s->price[i + len]) {
+                    s->price[i + len] = c;
+                    s->step[i + len] = TOKEN(len, dist);
+                }
             }
         }
     }
@@ -380,6 +401,11 @@ unsigned int DCL_CDECL dcl_implode(dcl_read_fn read_buf, dcl_write_fn write_buf,
         s->head2[i] = dead;
     for (unsigned i = 0; i < NEAR2; i++)
         s->prev2[i] = dead;
+
+    for (unsigned len = 2; len <= DCL_MAX_LENGTH; len++) {
+        unsigned li = length_index(len);
+        s->len_cost[len] = (uint8_t)(1 + dcl_len_bits[li] + dcl_len_extra[li]);
+    }
 
     s->out[0] = (uint8_t)*type;
     s->out[1] = (uint8_t)s->dict_bits;
