@@ -41,7 +41,7 @@ class Sspack : public ::testing::Test {
     Write("flashax.exe", "setup bytes");
     Write("installer.swf", "FWS movie");
     Write("saver.scr", std::string(3000, 'S') + "screen saver module");
-    Write("saver.ssd", "settings");
+    Write("saver.ssd", std::string(500, ' ') + "settings");
     Write("data.dat", "data");
     Write("licence.txt", "terms");
   }
@@ -166,7 +166,8 @@ TEST_F(Sspack, ImplodedPayloadsExplodeToTheOriginals) {
   pkg::TPackageTable t = ReadPackage(Path("out.exe")).table;
   EXPECT_EQ(t.Entries[1].Imploded, 0);  // the library itself and the Flash set-up stay stored
   EXPECT_EQ(t.Entries[2].Imploded, 0);
-  for (int slot : {3, 6, 7, 8}) {
+  EXPECT_EQ(t.Entries[7].Imploded, 0);  // "data" would only grow
+  for (int slot : {6, 8}) {
     const pkg::TPackageEntry& e = t.Entries[slot];
     EXPECT_EQ(e.Imploded, 1) << slot;
     std::string payload = Payload(image, e);

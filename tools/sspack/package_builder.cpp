@@ -178,12 +178,15 @@ void BuildInstaller(const BuildOptions& options) {
     if (bytes.empty()) throw BuildError("\"" + *options.slotFiles[slot] + "\" is empty; the installer cannot extract an empty file");
     payload.unpackedSize = static_cast<int64_t>(bytes.size());
     // The library and the Flash set-up are read before anything can be exploded: always stored.
+    // A file that imploding would not shrink is stored too.
     if (options.implode && slot > pkg::kSlotFlashSetup) {
-      payload.bytes = Implode(bytes, *options.implode, options.dictionarySize);
-      payload.imploded = true;
-    } else {
-      payload.bytes = std::move(bytes);
+      std::string packed = Implode(bytes, *options.implode, options.dictionarySize);
+      if (packed.size() < bytes.size()) {
+        payload.bytes = std::move(packed);
+        payload.imploded = true;
+      }
     }
+    if (!payload.imploded) payload.bytes = std::move(bytes);
   }
 
   const std::string stubName = fs::path(options.stubPath).filename().string();
