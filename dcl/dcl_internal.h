@@ -7,10 +7,9 @@
 
 /* Callers pass a plain char buffer; the state structs want natural alignment. The work-area
  * sizes leave room for the few bytes this may skip. */
-static inline void *dcl_align_work(char *work, size_t align)
-{
-    uintptr_t p = (uintptr_t)work;
-    return (void *)(work + ((align - (p % align)) % align));
+static inline void *dcl_align_work(char *work, size_t align) {
+  uintptr_t p = (uintptr_t)work;
+  return (void *)(work + ((align - (p % align)) % align));
 }
 
 #endif

@@ -28,13 +28,16 @@ extern "C" {
 #define DCL_ASCII 1u  /* literals use a fixed code that favours text */
 
 /* Return codes. */
-#define DCL_OK 0u               /* success; for explode: the end marker was decoded */
-#define DCL_INVALID_DICTSIZE 1u /* implode: *dsize not 1024/2048/4096; explode: header byte 1 not 4/5/6 */
-#define DCL_INVALID_MODE 2u     /* implode: *type not 0/1; explode: header byte 0 not 0/1 */
-#define DCL_BAD_DATA 3u         /* explode: input ended inside the 2-byte header, or a copy reaches
-                                   back before the first output byte */
-#define DCL_ABORT 4u            /* explode: input ended before the end marker; also returned by both
-                                   functions for a null work area or callback */
+#define DCL_OK 0u /* success; for explode: the end marker was decoded */
+#define DCL_INVALID_DICTSIZE \
+  1u /* implode: *dsize not 1024/2048/4096; explode: header byte 1 not 4/5/6 */
+#define DCL_INVALID_MODE 2u /* implode: *type not 0/1; explode: header byte 0 not 0/1 */
+#define DCL_BAD_DATA                                                     \
+  3u /* explode: input ended inside the 2-byte header, or a copy reaches \
+        back before the first output byte */
+#define DCL_ABORT                                                         \
+  4u /* explode: input ended before the end marker; also returned by both \
+        functions for a null work area or callback */
 
 /* Bytes of work area each call needs. The explode size is the one classic callers pass; the
  * implode size is also the classic one, so a caller sized for the classic library fits. */
