@@ -1,8 +1,6 @@
 /* Implode then explode must give back the input. The first byte chooses the literal mode
- * (bit 0), the dictionary (bits 1-2) and the pattern of read portion sizes (bits 3-7). The last
- * pattern (31) also repeats the rest, each copy slightly changed, to well past the largest
- * dictionary, so that window slides, far copies and table upkeep are reached from small inputs.
- * Work areas are exact-size heap blocks at odd addresses. */
+ * (bit 0), the dictionary (bits 1-2) and the pattern of read portion sizes (bits 3-7). Work areas
+ * are exact-size heap blocks at odd addresses. */
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -51,18 +49,6 @@ int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   unsigned type = data[0] & 1, dict = dicts[(data[0] >> 1) & 3], pattern = data[0] >> 3;
   const uint8_t *input = data + 1;
   size_t n = size - 1;
-  uint8_t *grown = NULL;
-  if (pattern == 31 && n > 0) {
-    size_t copies = (20000 + n - 1) / n;
-    grown = malloc(copies * n);
-    if (!grown) abort();
-    for (size_t k = 0; k < copies; k++) {
-      memcpy(grown + k * n, input, n);
-      grown[k * n + k % n] ^= (uint8_t)k;
-    }
-    input = grown;
-    n *= copies;
-  }
 
   /* Worst case of the format: 14 bits per literal plus header, end marker and padding. */
   size_t packed_cap = 2 + (14 * n + 16) / 8 + 2;
@@ -81,6 +67,5 @@ int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (dec.out_len != n || memcmp(dec.out, input, n) != 0) abort();
   free(enc.out);
   free(dec.out);
-  free(grown);
   return 0;
 }
