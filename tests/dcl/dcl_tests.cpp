@@ -384,7 +384,7 @@ TEST(DclRoundTrip, BothModesAllDictionariesVariedData) {
 
 // Reads of one byte at a time on both sides give the same stream and the same data back.
 TEST(DclRoundTrip, OneByteReadsGiveTheSameResult) {
-  Bytes data = pseudo_text(12000, 5);
+  Bytes data = pseudo_text(12000, 5);  // longer than the decoder's 8 KB output buffer
   for (unsigned type : {DCL_BINARY, DCL_ASCII}) {
     Result whole = implode(data, type, 4096);
     Result bytewise = implode(data, type, 4096, 1);
@@ -393,7 +393,6 @@ TEST(DclRoundTrip, OneByteReadsGiveTheSameResult) {
     Result back = explode(bytewise.out, 1);
     EXPECT_EQ(back.rc, DCL_OK);
     EXPECT_EQ(back.out, data);
-    EXPECT_GT(back.out.size() / 8192, 0u);
   }
 }
 
