@@ -1,4 +1,6 @@
 // installer.exe: builds the real platform and runs the installer program.
+#include "platform/win32/windows_api.h"
+
 #include <commctrl.h>
 #include <objbase.h>
 
@@ -8,7 +10,6 @@
 
 #include "app/fInstall.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/windows_api.h"
 
 namespace {
 

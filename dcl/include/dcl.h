@@ -28,16 +28,17 @@ extern "C" {
 #define DCL_ASCII 1u  /* literals use a fixed code that favours text */
 
 /* Return codes. */
-#define DCL_OK 0u /* success; for explode: the end marker was decoded */
-#define DCL_INVALID_DICTSIZE \
-  1u /* implode: *dsize not 1024/2048/4096; explode: header byte 1 not 4/5/6 */
-#define DCL_INVALID_MODE 2u /* implode: *type not 0/1; explode: header byte 0 not 0/1 */
-#define DCL_BAD_DATA                                                     \
-  3u /* explode: input ended inside the 2-byte header, or a copy reaches \
-        back before the first output byte */
-#define DCL_ABORT                                                         \
-  4u /* explode: input ended before the end marker; also returned by both \
-        functions for a null work area or callback */
+/* Success; for explode: the end marker was decoded. */
+#define DCL_OK 0u
+/* implode: *dsize is not 1024/2048/4096. explode: header byte 1 is not 4/5/6. */
+#define DCL_INVALID_DICTSIZE 1u
+/* implode: *type is not 0/1. explode: header byte 0 is not 0/1. */
+#define DCL_INVALID_MODE 2u
+/* explode: the input ended inside the 2-byte header, or a copy reaches back before the first
+ * output byte. */
+#define DCL_BAD_DATA 3u
+/* explode: the input ended before the end marker. Both: a null work area or callback. */
+#define DCL_ABORT 4u
 
 /* Bytes of work area each call needs. The explode size is the one classic callers pass; the
  * implode size is also the classic one, so a caller sized for the classic library fits. */
@@ -63,7 +64,10 @@ unsigned int DCL_CDECL dcl_explode(dcl_read_fn read_buf, dcl_write_fn write_buf,
 /*
  * Compresses everything read_buf supplies into one stream. *type is DCL_BINARY or DCL_ASCII,
  * *dsize is the dictionary size in bytes: 1024, 2048 or 4096 (larger compresses better).
- * work_buf must hold DCL_IMPLODE_WORK_SIZE bytes.
+ * work_buf must hold DCL_IMPLODE_WORK_SIZE bytes. The stream is never longer than sending every
+ * byte as a literal. Copies are at most 516 bytes long, as classic encoders write them, and the
+ * stream of an empty input carries one zero byte after the end marker, since decoders derived
+ * from the classic library refuse streams of 4 bytes or fewer.
  */
 unsigned int DCL_CDECL dcl_implode(dcl_read_fn read_buf, dcl_write_fn write_buf, char *work_buf,
                                    void *param, unsigned int *type, unsigned int *dsize);

@@ -1,21 +1,19 @@
 // File and folder removal.
 #include "winsys/removal.h"
 
-#include "core/error_codes.h"
 #include "core/system_text.h"
+#include "core/error_codes.h"
 
 namespace ssi {
 
-int32_t ForceDeleteFile(Platform& platform, const std::string& path, bool report,
-                        InstallerHooks* hooks) {
+int32_t ForceDeleteFile(Platform& platform, const std::string& path, bool report, InstallerHooks* hooks) {
   FileSystem& files = platform.files;
   int32_t result = 0;
   if (files.FileExists(path) && !files.DeleteFile(path)) {
     files.SetAttributes(path, attr::kNormal);
     if (!files.DeleteFile(path)) result = err::kCannotDelete;
   }
-  if (result != 0 && report && hooks != nullptr)
-    hooks->ErrorBox(SystemErrorText(platform.env, result));
+  if (result != 0 && report && hooks != nullptr) hooks->ErrorBox(SystemErrorText(platform.env, result));
   return result;
 }
 

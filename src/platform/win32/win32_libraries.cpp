@@ -1,13 +1,12 @@
 #include "platform/win32/win32_libraries.h"
 
-#include "platform/win32/encoding.h"
 #include "platform/win32/windows_api.h"
+
+#include "platform/win32/encoding.h"
 
 namespace ssi::win32 {
 
-LibraryHandle Win32Libraries::Load(const std::string& path) {
-  return ::LoadLibraryW(ToWide(path).c_str());
-}
+LibraryHandle Win32Libraries::Load(const std::string& path) { return ::LoadLibraryW(ToWide(path).c_str()); }
 
 void* Win32Libraries::Resolve(LibraryHandle library, const std::string& name) {
   if (library == nullptr) return nullptr;

@@ -1,12 +1,13 @@
 // The real backend, wired together for the program entry and the Windows contract tests.
 #pragma once
 
+#include "platform/win32/windows_api.h"
+
 #include "platform/platform.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_toolkit.h"
-#include "platform/win32/windows_api.h"
 
 namespace ssi::win32 {
 

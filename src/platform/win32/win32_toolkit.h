@@ -5,11 +5,12 @@
 // the system's code.
 #pragma once
 
+#include "platform/win32/windows_api.h"
+
 #include <exception>
 #include <map>
 
 #include "platform/toolkit.h"
-#include "platform/win32/windows_api.h"
 
 namespace ssi::win32 {
 
