@@ -15,7 +15,8 @@ namespace {
 const char kCrLf[] = "\r\n";
 }
 
-std::string ComposeErrorMessage(int32_t code, const std::string& path, const std::string& systemText) {
+std::string ComposeErrorMessage(int32_t code, const std::string& path,
+                                const std::string& systemText) {
   const std::string& prefix = res::Str(res::kInstallError);
   switch (code) {
     case err::kCannotDelete:
@@ -34,7 +35,8 @@ std::string ComposeSystemErrorMessage(const std::string& text, const std::string
 }
 
 std::string ComposeSummaryMessage(int32_t code) {
-  return res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + std::to_string(code) + ". ";
+  return res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + std::to_string(code) +
+         ". ";
 }
 
 }  // namespace ssi

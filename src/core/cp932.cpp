@@ -122,7 +122,8 @@ bool ContainsIgnoreAsciiCase(std::string_view text, std::string_view word) {
   if (word.empty()) return true;
   bool found = false;
   ForEachChar(text, [&](size_t i, size_t) {
-    if (i + word.size() <= text.size() && EqualsIgnoreAsciiCase(text.substr(i, word.size()), word)) {
+    if (i + word.size() <= text.size() &&
+        EqualsIgnoreAsciiCase(text.substr(i, word.size()), word)) {
       found = true;
       return false;
     }
@@ -143,7 +144,8 @@ std::string ToAsciiLower(std::string_view text) {
 std::string ToAsciiUpper(std::string_view text) {
   std::string result(text);
   ForEachChar(text, [&](size_t i, size_t width) {
-    if (width == 1 && text[i] >= 'a' && text[i] <= 'z') result[i] = static_cast<char>(text[i] - 'a' + 'A');
+    if (width == 1 && text[i] >= 'a' && text[i] <= 'z')
+      result[i] = static_cast<char>(text[i] - 'a' + 'A');
     return true;
   });
   return result;

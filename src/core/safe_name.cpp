@@ -14,11 +14,13 @@ bool IsDeviceName(std::string_view name) {
   // Windows treats "NUL.txt" and "nul " like the device itself, so only the stem counts.
   std::string stem = cp932::ToAsciiLower(name.substr(0, cp932::FindChar(name, '.')));
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  static constexpr std::array<std::string_view, 6> kDevices = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+  static constexpr std::array<std::string_view, 6> kDevices = {"con", "prn",    "aux",
+                                                               "nul", "conin$", "conout$"};
   for (std::string_view device : kDevices) {
     if (stem == device) return true;
   }
-  return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '0' && stem[3] <= '9';
+  return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) &&
+         stem[3] >= '0' && stem[3] <= '9';
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 namespace ssi {
 
 // True for a plain file or folder name: not empty, no separator or drive colon, not "." or "..",
-// no wildcard or control character, no trailing dot or blank, not a device name (CON, NUL, COM1...).
+// no wildcard or control character, no trailing dot or blank, not a device name (CON, NUL,
+// COM1...).
 bool IsSafeFileName(std::string_view name);
 
 }  // namespace ssi

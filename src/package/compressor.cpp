@@ -17,9 +17,11 @@ namespace {
 alignas(16) char ExplodeWorkArea[kExplodeWorkAreaSize];
 }  // namespace
 
-TCompressor::TCompressor(Platform& platform, InstallerHooks& hooks) : platform_(platform), hooks_(hooks) {
+TCompressor::TCompressor(Platform& platform, InstallerHooks& hooks)
+    : platform_(platform), hooks_(hooks) {
   // The system's own answer, not WindowsFolder: the two name the same folder.
-  const std::string path = cp932::WithTrailingBackslash(platform_.env.WindowsDirectory()) + kDecompressorFileName;
+  const std::string path =
+      cp932::WithTrailingBackslash(platform_.env.WindowsDirectory()) + kDecompressorFileName;
   if (!platform_.files.FileExists(path)) return;
   Library = platform_.libs.Load(path);
   if (Library == nullptr) return;
@@ -39,7 +41,8 @@ TCompressor::~TCompressor() {
   loaded_ = false;
 }
 
-int32_t TCompressor::DecompressToFile(const std::string& path, const uint8_t* block, uint32_t size, int64_t outputLimit) {
+int32_t TCompressor::DecompressToFile(const std::string& path, const uint8_t* block, uint32_t size,
+                                      int64_t outputLimit) {
   InputStream.assign(reinterpret_cast<const char*>(block), size);
   inputPosition_ = 0;
   outputLimit_ = outputLimit;
@@ -52,7 +55,8 @@ int32_t TCompressor::DecompressToFile(const std::string& path, const uint8_t* bl
     return e.number();
   }
   TCompressor* self = this;
-  ExplodeEntry(&TCompressor::ReadInputBlock, &TCompressor::WriteOutputBlock, ExplodeWorkArea, &self);
+  ExplodeEntry(&TCompressor::ReadInputBlock, &TCompressor::WriteOutputBlock, ExplodeWorkArea,
+               &self);
   try {
     OutputStream->Close();
   } catch (const IoError&) {

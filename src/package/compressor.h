@@ -17,7 +17,8 @@ namespace ssi {
 extern "C" {
 using DclReadCallback = unsigned int (*)(char* buffer, unsigned int* size, void* param);
 using DclWriteCallback = void (*)(char* buffer, unsigned int* size, void* param);
-using DclExplodeFunction = unsigned int (*)(DclReadCallback read, DclWriteCallback write, char* workArea, void* param);
+using DclExplodeFunction = unsigned int (*)(DclReadCallback read, DclWriteCallback write,
+                                            char* workArea, void* param);
 }
 
 constexpr size_t kExplodeWorkAreaSize = 12596;
@@ -35,7 +36,8 @@ class TCompressor {
   // Explodes size bytes of block into a new file at path. Returns 0, or the system's error number
   // when the file cannot be created (after showing the decompression error). At most outputLimit
   // bytes plus one are written, so corrupt data cannot fill the disk yet still fails a size check.
-  int32_t DecompressToFile(const std::string& path, const uint8_t* block, uint32_t size, int64_t outputLimit);
+  int32_t DecompressToFile(const std::string& path, const uint8_t* block, uint32_t size,
+                           int64_t outputLimit);
 
  private:
   static unsigned int ReadInputBlock(char* buffer, unsigned int* size, void* param);

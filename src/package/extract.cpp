@@ -18,16 +18,22 @@ namespace {
 
 const char kFlashSetupName[] = "flashax.exe";
 
-bool IsScreenSaverPath(const std::string& path) { return cp932::ToAsciiLower(cp932::Extension(path)) == ".scr"; }
+bool IsScreenSaverPath(const std::string& path) {
+  return cp932::ToAsciiLower(cp932::Extension(path)) == ".scr";
+}
 
 // Reads the entry's payload into block; -30 when the working copy holds fewer bytes.
-int32_t ReadPayload(FileStream& stream, const pkg::TPackageEntry& entry, std::vector<uint8_t>& block) {
+int32_t ReadPayload(FileStream& stream, const pkg::TPackageEntry& entry,
+                    std::vector<uint8_t>& block) {
   const int64_t size = entry.PayloadSize();
   // Checked before allocating: a hostile size must not ask for gigabytes the file does not hold.
-  if (entry.StartOffset < 0 || int64_t{entry.StartOffset} + size > stream.Size()) return err::kShortPayload;
+  if (entry.StartOffset < 0 || int64_t{entry.StartOffset} + size > stream.Size())
+    return err::kShortPayload;
   block.resize(static_cast<size_t>(size));
   stream.Seek(entry.StartOffset);
-  return stream.Read(block.data(), static_cast<uint32_t>(size)) == static_cast<uint32_t>(size) ? 0 : err::kShortPayload;
+  return stream.Read(block.data(), static_cast<uint32_t>(size)) == static_cast<uint32_t>(size)
+             ? 0
+             : err::kShortPayload;
 }
 
 int32_t WriteStoredEntry(InstallerContext& ctx, FileStream& stream, const pkg::TPackageEntry& entry,
@@ -41,14 +47,16 @@ int32_t WriteStoredEntry(InstallerContext& ctx, FileStream& stream, const pkg::T
   return written == block.size() ? 0 : err::kShortPayload;
 }
 
-int32_t ExplodeImplodedEntry(InstallerContext& ctx, FileStream& stream, const pkg::TPackageEntry& entry,
-                           const std::string& destination, bool& created) {
+int32_t ExplodeImplodedEntry(InstallerContext& ctx, FileStream& stream,
+                             const pkg::TPackageEntry& entry, const std::string& destination,
+                             bool& created) {
   std::vector<uint8_t> block;
   {
     TCompressor compressor(ctx.platform, ctx.hooks);
     if (!compressor.Loaded()) return err::kNoDecompressor;
     if (int32_t result = ReadPayload(stream, entry, block); result != 0) return result;
-    compressor.DecompressToFile(destination, block.data(), static_cast<uint32_t>(block.size()), entry.UnpackedSize);
+    compressor.DecompressToFile(destination, block.data(), static_cast<uint32_t>(block.size()),
+                                entry.UnpackedSize);
   }
   int64_t size = ctx.files().FileSize(destination);
   if (size < 0) return err::kNoOutputFile;
@@ -129,8 +137,9 @@ int32_t ExtractEntry(InstallerContext& ctx, FileStream& stream, int slot, bool s
       }
       if (result == 0 && entry.PayloadSize() <= 0) result = err::kBadBlockSize;
       if (result == 0) {
-        result = entry.Imploded != 0 ? ExplodeImplodedEntry(ctx, stream, entry, destination, created)
-                                     : WriteStoredEntry(ctx, stream, entry, destination, created);
+        result = entry.Imploded != 0
+                     ? ExplodeImplodedEntry(ctx, stream, entry, destination, created)
+                     : WriteStoredEntry(ctx, stream, entry, destination, created);
       }
     }
   } catch (const IoError& e) {
@@ -172,15 +181,21 @@ std::string FitEntryName(std::string name) {
 
 }  // namespace
 
-int32_t ExtractFlashSetup(InstallerContext& ctx) { return ExtractAtStartup(ctx, pkg::kSlotFlashSetup); }
-int32_t ExtractAfterInstallDocument(InstallerContext& ctx) { return ExtractAtStartup(ctx, pkg::kSlotDocument); }
+int32_t ExtractFlashSetup(InstallerContext& ctx) {
+  return ExtractAtStartup(ctx, pkg::kSlotFlashSetup);
+}
+int32_t ExtractAfterInstallDocument(InstallerContext& ctx) {
+  return ExtractAtStartup(ctx, pkg::kSlotDocument);
+}
 int32_t ExtractLicence(InstallerContext& ctx) { return ExtractAtStartup(ctx, pkg::kSlotLicence); }
 
 int32_t ExtractSplash(InstallerContext& ctx) {
   std::string& name = ctx.PackageTable.Entries[pkg::kSlotSplash].Name;
   if (!name.empty()) {
-    if (ctx.PackageTable.Header.SplashKind == pkg::kSplashBmp) name = FitEntryName(cp932::ChangeExtension(name, ".BMP"));
-    if (ctx.PackageTable.Header.SplashKind == pkg::kSplashJpeg) name = FitEntryName(cp932::ChangeExtension(name, ".jpg"));
+    if (ctx.PackageTable.Header.SplashKind == pkg::kSplashBmp)
+      name = FitEntryName(cp932::ChangeExtension(name, ".BMP"));
+    if (ctx.PackageTable.Header.SplashKind == pkg::kSplashJpeg)
+      name = FitEntryName(cp932::ChangeExtension(name, ".jpg"));
   }
   return ExtractAtStartup(ctx, pkg::kSlotSplash);
 }

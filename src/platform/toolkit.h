@@ -68,7 +68,8 @@ class Toolkit {
   virtual bool Terminated() const = 0;
 
   virtual std::unique_ptr<Form> CreateForm() = 0;
-  virtual std::unique_ptr<Timer> CreateTimer(uint32_t intervalMs, std::function<void()> onTimer) = 0;
+  virtual std::unique_ptr<Timer> CreateTimer(uint32_t intervalMs,
+                                             std::function<void()> onTimer) = 0;
 
   // Shows a modal box and returns the index of the button that closed it (-1: closed otherwise).
   virtual int ShowBox(const MessageBoxRequest& request) = 0;

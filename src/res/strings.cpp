@@ -26,7 +26,8 @@ const std::map<uint16_t, std::string>& Table() {
       {kFileBusy, "ファイルがビジー状態か他のアプリケーションによって開かれてます"},
       {kSaverFileBusy, "スクリーンセーバーファイルがビジーです"},
       {kInstallAgainAdvice,
-       "再度インストールしてください。このメッセージが再び表示される場合は、システム管理者に権限を変更してもらってください。"},
+       "再度インストールしてください。このメッセージが再び表示される場合は、システム管理者に権限を"
+       "変更してもらってください。"},
       {kFileProblem, "ファイルに問題あり"},
       {kScreenSaverWord, "スクリーンセーバー"},
       {kDataFolderSuffix, " dir\\"},

@@ -50,7 +50,8 @@ TempSubFolder ComputeInstallerPaths(InstallerContext& ctx) {
 
 int32_t ComputeDataFolder(InstallerContext& ctx) {
   ctx.PackageName = cp932::LeftChars(ctx.PackageTable.Header.NameText(), pkg::kHeaderNameSize);
-  const std::string folderName = ctx.PackageName.empty() ? std::string(kDefaultDataName) : ctx.PackageName;
+  const std::string folderName =
+      ctx.PackageName.empty() ? std::string(kDefaultDataName) : ctx.PackageName;
   if (!IsSafeFileName(folderName + " dir")) {
     ctx.hooks.ReportError(err::kUnsafeEntryName, ctx.PackageName);
     return err::kUnsafeEntryName;

@@ -6,14 +6,16 @@
 
 namespace ssi {
 
-int32_t ForceDeleteFile(Platform& platform, const std::string& path, bool report, InstallerHooks* hooks) {
+int32_t ForceDeleteFile(Platform& platform, const std::string& path, bool report,
+                        InstallerHooks* hooks) {
   FileSystem& files = platform.files;
   int32_t result = 0;
   if (files.FileExists(path) && !files.DeleteFile(path)) {
     files.SetAttributes(path, attr::kNormal);
     if (!files.DeleteFile(path)) result = err::kCannotDelete;
   }
-  if (result != 0 && report && hooks != nullptr) hooks->ErrorBox(SystemErrorText(platform.env, result));
+  if (result != 0 && report && hooks != nullptr)
+    hooks->ErrorBox(SystemErrorText(platform.env, result));
   return result;
 }
 

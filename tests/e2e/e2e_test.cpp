@@ -32,7 +32,8 @@ struct HandSlot {
 };
 
 void PutLe32(std::string& out, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    out[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
 }
 
 std::string HandBuiltInstaller(std::string stub, const std::string& name, uint8_t documentFlag,
@@ -62,7 +63,9 @@ std::string HandBuiltInstaller(std::string stub, const std::string& name, uint8_
       PutLe32(table, e + 264, static_cast<uint32_t>(s.kind));
       table[e + 268] = s.imploded ? 1 : 0;
       PutLe32(table, e + 272, s.imploded ? static_cast<uint32_t>(s.payload.size()) : 0);
-      PutLe32(table, e + 276, static_cast<uint32_t>(s.imploded ? s.unpackedSize : static_cast<int32_t>(s.payload.size())));
+      PutLe32(table, e + 276,
+              static_cast<uint32_t>(s.imploded ? s.unpackedSize
+                                               : static_cast<int32_t>(s.payload.size())));
       payloads += s.payload;
       next += static_cast<uint32_t>(s.payload.size());
     }
@@ -110,8 +113,10 @@ TEST_F(Installer, WithoutAPackageShowsTheMinus31ReportAndTheSummaryThenCleansUp)
   WriteFile(plain, ReadFile(Stub()));
   DriverReport report = session_->Drive(plain);
   ASSERT_TRUE(report.exited) << report.raw;
-  ExpectErrorBoxes(report, {ssi::ComposeErrorMessage(ssi::err::kNoPackage, WorkCopy(), ""), ssi::ComposeSummaryMessage(-31)});
-  EXPECT_EQ(report.boxes[1].text, ssi::res::Str(ssi::res::kInstallerCorrupt) + ssi::res::Str(ssi::res::kTavrinError) + "-31. ");
+  ExpectErrorBoxes(report, {ssi::ComposeErrorMessage(ssi::err::kNoPackage, WorkCopy(), ""),
+                            ssi::ComposeSummaryMessage(-31)});
+  EXPECT_EQ(report.boxes[1].text, ssi::res::Str(ssi::res::kInstallerCorrupt) +
+                                      ssi::res::Str(ssi::res::kTavrinError) + "-31. ");
   EXPECT_FALSE(fs::exists(session_->temp() / "ZPX")) << "closing removes the working folder";
 }
 
@@ -122,27 +127,33 @@ TEST_F(Installer, SspackBuiltPackageIsCopiedReadAndItsLibraryWritten) {
   WriteFile(dir / "saver.scr", "MZ screen saver stand-in");
   const fs::path built = dir / "aquarium.exe";
   fs::remove(built);
-  std::string command = std::string(SSPACK_PATH) + " build --stub '" + Stub().string() + "' -o '" + built.string() +
-                        "' --name 'ソフト表示' --dcl '" + (session_->windowsBin() / "impborl.dll").string() +
-                        "' --flash-setup '" + (dir / "flashax.exe").string() + "' --splash '" +
-                        (dir / "installer.swf").string() + "' --saver '" + (dir / "saver.scr").string() + "' > /dev/null";
+  std::string command = std::string(SSPACK_PATH) + " build --stub '" + Stub().string() + "' -o '" +
+                        built.string() + "' --name 'ソフト表示' --dcl '" +
+                        (session_->windowsBin() / "impborl.dll").string() + "' --flash-setup '" +
+                        (dir / "flashax.exe").string() + "' --splash '" +
+                        (dir / "installer.swf").string() + "' --saver '" +
+                        (dir / "saver.scr").string() + "' > /dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   const std::string installerBytes = ReadFile(built);
 
   // Watch for the working copy while the installer runs; closing removes it again.
-  std::future<DriverReport> run = std::async(std::launch::async, [&] { return session_->Drive(built, 6); });
+  std::future<DriverReport> run =
+      std::async(std::launch::async, [&] { return session_->Drive(built, 6); });
   bool sawWorkingCopy = false;
   const fs::path workCopy = session_->temp() / "ZPX" / "temp.dat";
   while (run.wait_for(200ms) != std::future_status::ready && !sawWorkingCopy) {
     std::error_code ec;
-    sawWorkingCopy = fs::file_size(workCopy, ec) == installerBytes.size() && ReadFile(workCopy) == installerBytes;
+    sawWorkingCopy = fs::file_size(workCopy, ec) == installerBytes.size() &&
+                     ReadFile(workCopy) == installerBytes;
   }
   DriverReport report = run.get();
   ASSERT_TRUE(report.exited) << report.raw;
   EXPECT_TRUE(sawWorkingCopy) << report.raw;
   EXPECT_TRUE(report.boxes.empty()) << report.raw;
-  EXPECT_FALSE(report.mainWindows.empty()) << "start-up went on and showed the window\n" << report.raw;
-  EXPECT_EQ(ReadFile(session_->windowsFolder() / "impborl.dll"), ReadFile(session_->windowsBin() / "impborl.dll"));
+  EXPECT_FALSE(report.mainWindows.empty()) << "start-up went on and showed the window\n"
+                                           << report.raw;
+  EXPECT_EQ(ReadFile(session_->windowsFolder() / "impborl.dll"),
+            ReadFile(session_->windowsBin() / "impborl.dll"));
   EXPECT_TRUE(fs::is_directory(session_->windowsFolder() / "ソフト表示 dir"));
   EXPECT_FALSE(fs::exists(workCopy.parent_path()));
 }
@@ -150,14 +161,16 @@ TEST_F(Installer, SspackBuiltPackageIsCopiedReadAndItsLibraryWritten) {
 TEST_F(Installer, HandBuiltPackageExplodesAnImplodedEntryThroughTheLibrary) {
   std::string document;
   for (int i = 0; i < 400; ++i) document += "表示 line " + std::to_string(i) + "\r\n";
-  const std::string documentName = "\x95\x5C\x8E\xA6.txt";  // "表示.txt": its second byte is a backslash
+  const std::string documentName =
+      "\x95\x5C\x8E\xA6.txt";  // "表示.txt": its second byte is a backslash
   const std::string packed = sspack::Implode(document, sspack::LiteralMode::Binary, 4096);
   const std::string library = ReadFile(session_->windowsBin() / "impborl.dll");
   const fs::path built = session_->scratch() / "hand" / "hand.exe";
   WriteFile(built, HandBuiltInstaller(ReadFile(Stub()), "Hand", 1,
                                       {{1, "impborl.dat", 3, library},
                                        {2, "flashax.exe", 3, "stand-in"},
-                                       {5, documentName, 5, packed, true, static_cast<int32_t>(document.size())}}));
+                                       {5, documentName, 5, packed, true,
+                                        static_cast<int32_t>(document.size())}}));
   fs::remove_all(session_->windowsFolder() / "Hand dir");
   DriverReport report = session_->Drive(built);
   ASSERT_TRUE(report.exited) << report.raw;

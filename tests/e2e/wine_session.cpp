@@ -39,7 +39,8 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 
 std::string FromHex(const std::string& hex) {
   std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   return bytes;
 }
 
@@ -56,7 +57,8 @@ WineSession::WineSession()
 }
 
 int WineSession::Run(const std::string& commandLine, std::string* output) const {
-  std::string command = Quote((root_ / "scripts" / "wine-run").string()) + " " + commandLine + " 2>/dev/null";
+  std::string command =
+      Quote((root_ / "scripts" / "wine-run").string()) + " " + commandLine + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) throw std::runtime_error("cannot start " + command);
   std::string text;
@@ -70,9 +72,9 @@ int WineSession::Run(const std::string& commandLine, std::string* output) const 
 DriverReport WineSession::Drive(const fs::path& program, int closeAfterSeconds) const {
   const fs::path log = scratch_ / (program.stem().string() + ".driver.log");
   fs::remove(log);
-  std::string command = Quote((windowsBin_ / "uidriver.exe").string()) + " --timeout 90 --close-main-after " +
-                        std::to_string(closeAfterSeconds) + " --log " + Quote(WindowsPath(log)) + " " +
-                        Quote(WindowsPath(program));
+  std::string command = Quote((windowsBin_ / "uidriver.exe").string()) +
+                        " --timeout 90 --close-main-after " + std::to_string(closeAfterSeconds) +
+                        " --log " + Quote(WindowsPath(log)) + " " + Quote(WindowsPath(program));
   DriverReport report;
   Run(command, &report.raw);
   std::istringstream lines(fs::exists(log) ? ReadFile(log) : std::string());
@@ -89,7 +91,8 @@ DriverReport WineSession::Drive(const fs::path& program, int closeAfterSeconds) 
       report.boxes.back().text = FromHex(value);
     } else if (key == "BUTTONS" && !report.boxes.empty()) {
       std::istringstream parts(value);
-      for (std::string part; std::getline(parts, part, ',');) report.boxes.back().buttons.push_back(FromHex(part));
+      for (std::string part; std::getline(parts, part, ',');)
+        report.boxes.back().buttons.push_back(FromHex(part));
     } else if (key == "PRESSED" && !report.boxes.empty()) {
       report.boxes.back().pressed = std::stoi(value);
     } else if (key == "MAINWINDOW") {
@@ -99,7 +102,8 @@ DriverReport WineSession::Drive(const fs::path& program, int closeAfterSeconds) 
       report.exitCode = std::stol(value);
     }
   }
-  report.raw += "\n--- driver log ---\n" + (fs::exists(log) ? ReadFile(log) : std::string("(none)"));
+  report.raw +=
+      "\n--- driver log ---\n" + (fs::exists(log) ? ReadFile(log) : std::string("(none)"));
   return report;
 }
 
@@ -129,8 +133,10 @@ fs::path WineSession::UnixPath(const std::string& windowsPath) const {
     if (!fs::exists(next) && fs::is_directory(current)) {
       for (const auto& entry : fs::directory_iterator(current)) {
         std::string name = entry.path().filename().string();
-        if (name.size() == part.size() && std::equal(name.begin(), name.end(), part.begin(), [](char a, char b) {
-              return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        if (name.size() == part.size() &&
+            std::equal(name.begin(), name.end(), part.begin(), [](char a, char b) {
+              return std::tolower(static_cast<unsigned char>(a)) ==
+                     std::tolower(static_cast<unsigned char>(b));
             })) {
           next = entry.path();
           break;

@@ -39,7 +39,9 @@ class PlatformContract : public ::testing::Test {
   std::string ReadFile(const std::string& path) {
     auto stream = files().OpenRead(path);
     std::string contents(static_cast<size_t>(stream->Size()), '\0');
-    uint32_t read = contents.empty() ? 0 : stream->Read(contents.data(), static_cast<uint32_t>(contents.size()));
+    uint32_t read = contents.empty()
+                        ? 0
+                        : stream->Read(contents.data(), static_cast<uint32_t>(contents.size()));
     contents.resize(read);
     stream->Close();
     return contents;
@@ -48,7 +50,8 @@ class PlatformContract : public ::testing::Test {
   // The entries of a folder by name, for lookups in assertions.
   std::vector<ssi::DirEntry> List(uint32_t mask) {
     auto entries = files().Enumerate(Path("*.*"), mask);
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
     return entries;
   }
 
@@ -97,13 +100,15 @@ TEST_F(PlatformContract, ReadOnlyHiddenAndSystemFilesGoAfterTheAttributeReset) {
     uint32_t attribute;
     bool firstDeleteFails;
   };
-  for (const Case& c : {Case{attr::kReadOnly, true}, Case{attr::kHidden, false}, Case{attr::kSystem, false},
-                        Case{attr::kReadOnly | attr::kHidden | attr::kSystem, true}}) {
+  for (const Case& c :
+       {Case{attr::kReadOnly, true}, Case{attr::kHidden, false}, Case{attr::kSystem, false},
+        Case{attr::kReadOnly | attr::kHidden | attr::kSystem, true}}) {
     SCOPED_TRACE(c.attribute);
     const std::string path = Path("guarded.txt");
     WriteFile(path, "x");
     ASSERT_TRUE(files().SetAttributes(path, c.attribute));
-    EXPECT_EQ(files().GetAttributes(path) & (attr::kReadOnly | attr::kHidden | attr::kSystem), c.attribute);
+    EXPECT_EQ(files().GetAttributes(path) & (attr::kReadOnly | attr::kHidden | attr::kSystem),
+              c.attribute);
     EXPECT_TRUE(files().FileExists(path));
 
     bool deleted = files().DeleteFile(path);
@@ -112,7 +117,8 @@ TEST_F(PlatformContract, ReadOnlyHiddenAndSystemFilesGoAfterTheAttributeReset) {
       EXPECT_EQ(files().LastError(), static_cast<uint32_t>(syserr::kAccessDenied));
       EXPECT_TRUE(files().FileExists(path));
       ASSERT_TRUE(files().SetAttributes(path, attr::kNormal));
-      EXPECT_EQ(files().GetAttributes(path) & (attr::kReadOnly | attr::kHidden | attr::kSystem), 0u);
+      EXPECT_EQ(files().GetAttributes(path) & (attr::kReadOnly | attr::kHidden | attr::kSystem),
+                0u);
       EXPECT_TRUE(files().DeleteFile(path));
     }
     EXPECT_FALSE(files().FileExists(path));
@@ -169,11 +175,15 @@ TEST_F(PlatformContract, OpenAndCreateFailWithTheSystemsNumbers) {
     int32_t number;
   };
   const std::vector<Case> cases = {
-      {"open a missing file", [&] { files().OpenRead(Path("missing.txt")); }, syserr::kFileNotFound},
-      {"open in a missing folder", [&] { files().OpenRead(Path("nowhere\\file.txt")); }, syserr::kPathNotFound},
+      {"open a missing file", [&] { files().OpenRead(Path("missing.txt")); },
+       syserr::kFileNotFound},
+      {"open in a missing folder", [&] { files().OpenRead(Path("nowhere\\file.txt")); },
+       syserr::kPathNotFound},
       {"open a folder", [&] { files().OpenRead(Path("folder")); }, syserr::kAccessDenied},
-      {"create in a missing folder", [&] { files().Create(Path("nowhere\\file.txt")); }, syserr::kPathNotFound},
-      {"create over a read-only file", [&] { files().Create(Path("locked.txt")); }, syserr::kAccessDenied},
+      {"create in a missing folder", [&] { files().Create(Path("nowhere\\file.txt")); },
+       syserr::kPathNotFound},
+      {"create over a read-only file", [&] { files().Create(Path("locked.txt")); },
+       syserr::kAccessDenied},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -202,8 +212,9 @@ TEST_F(PlatformContract, EnumerationListsEntriesWithAttributesFilteredByTheMask)
     uint32_t mask;
     std::vector<std::string> names;
   };
-  for (const Case& c : {Case{0, {"plain.txt"}}, Case{attr::kDirectory, {".", "..", "plain.txt", "sub"}},
-                        Case{attr::kHidden, {"hidden.dat", "plain.txt"}}}) {
+  for (const Case& c :
+       {Case{0, {"plain.txt"}}, Case{attr::kDirectory, {".", "..", "plain.txt", "sub"}},
+        Case{attr::kHidden, {"hidden.dat", "plain.txt"}}}) {
     SCOPED_TRACE(c.mask);
     EXPECT_EQ(Names(List(c.mask)), c.names);
   }
@@ -413,7 +424,9 @@ TEST_F(PlatformContract, TerminateIsRemembered) {
 
 TEST_F(PlatformContract, BoxesShowTheirTextsAndAnswerWithTheButtonIndex) {
   ssi::Toolkit& ui = platform().ui;
-  const ssi::MessageBoxRequest request{"Error", "インストールエラー: \r\n\r\nファイルに問題あり表示. ", ssi::BoxIcon::Error,
+  const ssi::MessageBoxRequest request{"Error",
+                                       "インストールエラー: \r\n\r\nファイルに問題あり表示. ",
+                                       ssi::BoxIcon::Error,
                                        {"&Abort", "&Retry", "&Ignore"}};
   for (int answer : {0, 2, -1}) {
     SCOPED_TRACE(answer);

@@ -14,7 +14,8 @@ using ssi::win32::FromWide;
 
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -52,13 +53,14 @@ class Win32Backend : public Backend {
     DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
     std::wstring base(temp, length);
     for (unsigned attempt = 0;; ++attempt) {
-      std::wstring candidate =
-          base + L"ssi-contract-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(attempt);
+      std::wstring candidate = base + L"ssi-contract-" + std::to_wstring(::GetCurrentProcessId()) +
+                               L"-" + std::to_wstring(attempt);
       if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
         folder_ = candidate + L"\\";
         break;
       }
-      if (::GetLastError() != ERROR_ALREADY_EXISTS || attempt > 1000) throw std::runtime_error("no scratch folder");
+      if (::GetLastError() != ERROR_ALREADY_EXISTS || attempt > 1000)
+        throw std::runtime_error("no scratch folder");
     }
     scratch_ = FromWide(folder_);
   }
@@ -100,7 +102,8 @@ class Win32Backend : public Backend {
     SeenBox seen;
     seen.caption = FromWide(WindowText(box));
     std::vector<HWND> buttons;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
       std::wstring cls = ClassName(child);
       LONG style = static_cast<LONG>(::GetWindowLongPtrW(child, GWL_STYLE));
       if (_wcsicmp(cls.c_str(), L"Button") == 0) {

@@ -32,8 +32,9 @@ std::string StubBytes(int locators = 1, uint32_t offset = 0) {
 class Sspack : public ::testing::Test {
  public:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("sspack-test-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("sspack-test-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     Write("installer.exe", StubBytes());
@@ -57,9 +58,25 @@ class Sspack : public ::testing::Test {
     return RunSspack(args, out_, err_);
   }
   std::vector<std::string> BuildArgs(const std::string& output = "out.exe") {
-    return {"build", "--stub", Path("installer.exe"), "-o", Path(output), "--name", "Aquarium",
-            "--dcl", Path("impborl.dll"), "--flash-setup", Path("flashax.exe"), "--splash", Path("installer.swf"),
-            "--saver", Path("saver.scr"), "--data", Path("data.dat"), "--settings", Path("saver.ssd")};
+    return {"build",
+            "--stub",
+            Path("installer.exe"),
+            "-o",
+            Path(output),
+            "--name",
+            "Aquarium",
+            "--dcl",
+            Path("impborl.dll"),
+            "--flash-setup",
+            Path("flashax.exe"),
+            "--splash",
+            Path("installer.swf"),
+            "--saver",
+            Path("saver.scr"),
+            "--data",
+            Path("data.dat"),
+            "--settings",
+            Path("saver.ssd")};
   }
   std::string Payload(const std::string& image, const pkg::TPackageEntry& e) {
     return image.substr(static_cast<size_t>(e.StartOffset), static_cast<size_t>(e.PayloadSize()));
@@ -78,7 +95,8 @@ TEST_F(Sspack, BuildsStubTableAndPayloadsWithoutGaps) {
   // The stub is unchanged but for its patched PackageOffset.
   std::string patched = stub;
   uint32_t offset = static_cast<uint32_t>(stub.size());
-  patched.replace(stub.find(pkg::kOffsetLocator) + 16, 4, reinterpret_cast<const char*>(&offset), 4);
+  patched.replace(stub.find(pkg::kOffsetLocator) + 16, 4, reinterpret_cast<const char*>(&offset),
+                  4);
   EXPECT_EQ(image.substr(0, stub.size()), patched);
 
   const pkg::TPackageTable& t = listed.table;
@@ -125,8 +143,9 @@ TEST_F(Sspack, BuildsStubTableAndPayloadsWithoutGaps) {
 
 TEST_F(Sspack, HeaderOptionsAndDefaults) {
   auto args = BuildArgs();
-  args.insert(args.end(), {"--licence", Path("licence.txt"), "--splash-kind", "silent", "--offer-display-properties",
-                           "--after-install-document", "1", "--document", Path("licence.txt"), "--slot-name", "5=readme.txt"});
+  args.insert(args.end(), {"--licence", Path("licence.txt"), "--splash-kind", "silent",
+                           "--offer-display-properties", "--after-install-document", "1",
+                           "--document", Path("licence.txt"), "--slot-name", "5=readme.txt"});
   ASSERT_EQ(Run(args), 0) << err_.str();
   pkg::TPackageTable t = ReadPackage(Path("out.exe")).table;
   EXPECT_EQ(t.Header.SplashKind, pkg::kSplashSilent);
@@ -136,7 +155,8 @@ TEST_F(Sspack, HeaderOptionsAndDefaults) {
   EXPECT_EQ(t.Entries[5].Name, "readme.txt");
 
   args = BuildArgs();
-  args.insert(args.end(), {"--licence", Path("licence.txt"), "--show-licence", "0", "--splash-kind", "8"});
+  args.insert(args.end(),
+              {"--licence", Path("licence.txt"), "--show-licence", "0", "--splash-kind", "8"});
   ASSERT_EQ(Run(args), 0) << err_.str();
   t = ReadPackage(Path("out.exe")).table;
   EXPECT_EQ(t.Header.ShowLicence, 0);
@@ -186,7 +206,8 @@ TEST_F(Sspack, ImplodedPayloadsExplodeToTheOriginals) {
 TEST_F(Sspack, ImplodeAndExplodeSingleFiles) {
   for (const char* dict : {"1024", "2048", "4096"}) {
     for (bool ascii : {false, true}) {
-      std::vector<std::string> args = {"implode", "--dict", dict, Path("saver.scr"), Path("packed.bin")};
+      std::vector<std::string> args = {"implode", "--dict", dict, Path("saver.scr"),
+                                       Path("packed.bin")};
       if (ascii) args.insert(args.begin() + 1, "--ascii");
       ASSERT_EQ(Run(args), 0) << err_.str();
       std::string packed = ReadWholeFile(Path("packed.bin"));
@@ -209,18 +230,36 @@ TEST_F(Sspack, BadInputGetsAMessageAnExitCodeAndNoOutput) {
   };
   const std::string longName(256, 'n');
   for (const Case& c : std::vector<Case>{
-           {"missing file", [](Sspack& s, auto& a) { a.insert(a.end(), {"--licence", s.Path("nope.txt")}); }, "cannot read"},
+           {"missing file",
+            [](Sspack&s, auto&a) {
+              a.insert(a.end(), {"--licence", s.Path("nope.txt")});
+            },
+            "cannot read"},
            {"name over 255 bytes",
-            [&](Sspack&, auto& a) { a.insert(a.end(), {"--slot-name", "7=" + longName}); }, "at most 255"},
-           {"name not in CP932", [](Sspack&, auto& a) { a.insert(a.end(), {"--slot-name", "7=smile\xF0\x9F\x98\x80.dat"}); },
+            [&](Sspack&, auto&a) {
+              a.insert(a.end(), {"--slot-name", "7=" + longName});
+            },
+            "at most 255"},
+           {"name not in CP932",
+            [](Sspack&, auto&a) {
+              a.insert(a.end(), {"--slot-name", "7=smile\xF0\x9F\x98\x80.dat"});
+            },
             "code page 932"},
-           {"name with a folder", [](Sspack&, auto& a) { a.insert(a.end(), {"--slot-name", "7=..\\evil.dll"}); },
+           {"name with a folder",
+            [](Sspack&, auto&a) {
+              a.insert(a.end(), {"--slot-name", "7=..\\evil.dll"});
+            },
             "not a plain file name"},
-           {"package name over 64 bytes", [](Sspack&, auto& a) { a[6] = std::string(65, 'x'); }, "at most 64"},
-           {"stub without locator", [](Sspack& s, auto&) { s.Write("installer.exe", "MZ plain"); }, "exactly once"},
-           {"stub with two locators", [](Sspack& s, auto&) { s.Write("installer.exe", StubBytes(2)); }, "exactly once"},
-           {"stub already built", [](Sspack& s, auto&) { s.Write("installer.exe", StubBytes(1, 4096)); }, "already carries"},
-           {"empty payload", [](Sspack& s, auto&) { s.Write("data.dat", ""); }, "is empty"},
+           {"package name over 64 bytes", [](Sspack&, auto&a) { a[6] = std::string(65, 'x'); },
+            "at most 64"},
+           {"stub without locator", [](Sspack&s, auto&) { s.Write("installer.exe", "MZ plain"); },
+            "exactly once"},
+           {"stub with two locators",
+            [](Sspack&s, auto&) { s.Write("installer.exe", StubBytes(2)); }, "exactly once"},
+           {"stub already built",
+            [](Sspack&s, auto&) { s.Write("installer.exe", StubBytes(1, 4096)); },
+            "already carries"},
+           {"empty payload", [](Sspack&s, auto&) { s.Write("data.dat", ""); }, "is empty"},
        }) {
     SetUp();
     auto args = BuildArgs();
@@ -233,9 +272,14 @@ TEST_F(Sspack, BadInputGetsAMessageAnExitCodeAndNoOutput) {
 }
 
 TEST_F(Sspack, UsageErrors) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"frobnicate"}, {"build", "--stub", "x"}, {"build", "--bogus"}, {"build", "--slot", "11=x"},
-           {"build", "--show-licence", "yes"}, {"implode", "--dict", "3000", "a", "b"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"frobnicate"},
+                                             {"build", "--stub", "x"},
+                                             {"build", "--bogus"},
+                                             {"build", "--slot", "11=x"},
+                                             {"build", "--show-licence", "yes"},
+                                             {"implode", "--dict", "3000", "a", "b"}}) {
     EXPECT_EQ(Run(args), 2);
     EXPECT_NE(err_.str().find("usage:"), std::string::npos);
   }
@@ -246,7 +290,8 @@ TEST(PlanTable, OffsetsThatWouldPass32BitsAreRefused) {
   slots[7] = {"data.dat", pkg::kKindDataFile, std::string(16, 'd'), false, 16};
   const int64_t max = std::numeric_limits<int32_t>::max();
   EXPECT_NO_THROW(PlanTable(max - static_cast<int64_t>(pkg::kTableSize) - 16, {}, slots, "stub"));
-  EXPECT_THROW(PlanTable(max - static_cast<int64_t>(pkg::kTableSize) - 15, {}, slots, "stub"), BuildError);
+  EXPECT_THROW(PlanTable(max - static_cast<int64_t>(pkg::kTableSize) - 15, {}, slots, "stub"),
+               BuildError);
   EXPECT_THROW(PlanTable(max + 1, {}, slots, "stub"), BuildError);
 }
 

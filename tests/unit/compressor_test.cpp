@@ -43,23 +43,27 @@ std::string Implode(const std::string& data) {
     s->at += n;
     return n;
   };
-  auto write = [](char* buf, unsigned* size, void* param) { static_cast<Io*>(param)->out.append(buf, *size); };
+  auto write = [](char* buf, unsigned* size, void* param) {
+    static_cast<Io*>(param)->out.append(buf, *size);
+  };
   EXPECT_EQ(dcl_implode(read, write, work.data(), &io, &type, &dict), DCL_OK);
   return io.out;
 }
 
 std::string Sample(size_t size) {
   std::string text;
-  for (size_t i = 0; text.size() < size; ++i) text += "line " + std::to_string(i % 97) + " of the screen saver\r\n";
+  for (size_t i = 0; text.size() < size; ++i)
+    text += "line " + std::to_string(i % 97) + " of the screen saver\r\n";
   return text.substr(0, size);
 }
 
 struct Imploded : test::Fixture {
-  explicit Imploded(const std::string& original, const std::string& name = "saver.scr", int32_t kind = pkg::kKindWindows,
-                    bool withLibrary = true) {
+  explicit Imploded(const std::string& original, const std::string& name = "saver.scr",
+                    int32_t kind = pkg::kKindWindows, bool withLibrary = true) {
     packed = Implode(original);
-    image = test::BuildImage({}, {{6, {name, packed, kind, true, static_cast<int32_t>(original.size())}},
-                                  {7, {"data.dat", Implode("data"), pkg::kKindDataFile, true, 4}}});
+    image = test::BuildImage(
+        {}, {{6, {name, packed, kind, true, static_cast<int32_t>(original.size())}},
+             {7, {"data.dat", Implode("data"), pkg::kKindDataFile, true, 4}}});
     fake.files.AddFile(ctx.WorkCopyPath, image.bytes);
     ctx.PackageTable = image.table;
     if (withLibrary) fake.files.AddFile(kLibraryPath, "MZ library");
@@ -109,7 +113,8 @@ TEST(ImplodedEntry, NoUsableLibraryGivesMinus35AfterTheOldFileIsGone) {
       f.fake.files.AddFile(destination, "old");
       EXPECT_EQ(f.Extract(6), err::kNoDecompressor) << c.what;
       EXPECT_FALSE(f.fake.files.FileExists(destination)) << c.what;
-      EXPECT_EQ(f.fake.libs.loaded(), 0) << c.what << ": a library without all exports is unloaded at once";
+      EXPECT_EQ(f.fake.libs.loaded(), 0)
+          << c.what << ": a library without all exports is unloaded at once";
       EXPECT_EQ(f.hooks.errors, ReportedForDllOnly(name, {err::kNoDecompressor, destination}))
           << c.what;
     }
@@ -118,7 +123,8 @@ TEST(ImplodedEntry, NoUsableLibraryGivesMinus35AfterTheOldFileIsGone) {
 
 TEST(ImplodedEntry, LibraryIsLookedUpInTheSystemsWindowsDirectory) {
   Imploded f(Sample(100));
-  f.fake.env.windowsDirectory = "C:\\WINDOWS\\";  // an answer ending in a backslash gets no second one
+  f.fake.env.windowsDirectory =
+      "C:\\WINDOWS\\";  // an answer ending in a backslash gets no second one
   EXPECT_EQ(f.Extract(6), 0);
   f.fake.env.windowsDirectory = "C:\\OTHER";
   EXPECT_EQ(f.Extract(6), err::kNoDecompressor);
@@ -155,7 +161,8 @@ TEST(ImplodedEntry, CorruptDataIsCutOffJustPastTheRecordedSize) {
 
   TCompressor compressor(f.fake.platform, f.hooks);
   ASSERT_TRUE(compressor.Loaded());
-  EXPECT_EQ(compressor.DecompressToFile("C:\\WINDOWS\\capped.bin", reinterpret_cast<const uint8_t*>(f.packed.data()),
+  EXPECT_EQ(compressor.DecompressToFile("C:\\WINDOWS\\capped.bin",
+                                        reinterpret_cast<const uint8_t*>(f.packed.data()),
                                         static_cast<uint32_t>(f.packed.size()), 10),
             0);
   EXPECT_EQ(f.fake.files.FileSize("C:\\WINDOWS\\capped.bin"), 11);
@@ -165,7 +172,8 @@ TEST(ImplodedEntry, GarbageGivesMinus13NotACrash) {
   Imploded f(Sample(100));
   std::string garbage = f.image.bytes;
   const pkg::TPackageEntry& e = f.ctx.PackageTable.Entries[6];
-  for (int32_t i = e.StartOffset + 2; i <= e.EndOffset; ++i) garbage[static_cast<size_t>(i)] = static_cast<char>(i * 37);
+  for (int32_t i = e.StartOffset + 2; i <= e.EndOffset; ++i)
+    garbage[static_cast<size_t>(i)] = static_cast<char>(i * 37);
   f.fake.files.DeleteFile(f.ctx.WorkCopyPath);
   f.fake.files.AddFile(f.ctx.WorkCopyPath, garbage);
   EXPECT_EQ(f.Extract(6), err::kSizeMismatch);

@@ -21,7 +21,7 @@ TEST(Cp932, TrailingBackslash) {
   for (const Case& c : std::vector<Case>{
            {"C:\\TEMP", "C:\\TEMP\\"},
            {"C:\\TEMP\\", "C:\\TEMP\\"},
-           {"C:\\ソフト", "C:\\ソフト\\"},    // ends in a trail byte 0x5C: not a separator
+           {"C:\\ソフト", "C:\\ソフト\\"},  // ends in a trail byte 0x5C: not a separator
            {"C:\\表", "C:\\表\\"},
            {"C:\\ソフト\\", "C:\\ソフト\\"},
            {"", "\\"},

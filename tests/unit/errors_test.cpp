@@ -25,19 +25,25 @@ TEST(ErrorMessages, EachCodeHasItsOwnComposition) {
   for (const Case& c : std::vector<Case>{
            {-32, path, "", Str(res::kInstallError) + Str(res::kFileBusy) + path},
            {-38, path, "", Str(res::kInstallError) + Str(res::kSaverFileBusy)},  // no path
-           {-523, path, "", Str(res::kInstallError) + path + kCrLf2 + Str(res::kInstallAgainAdvice)},
+           {-523, path, "",
+            Str(res::kInstallError) + path + kCrLf2 + Str(res::kInstallAgainAdvice)},
            {-31, path, "", Str(res::kInstallError) + kCrLf2 + Str(res::kFileProblem) + path + ". "},
            {-531, "", "", Str(res::kInstallError) + kCrLf2 + Str(res::kFileProblem) + ". "},
-           {5, path, "Access is denied", Str(res::kInstallError) + "Access is denied" + kCrLf2 + Str(res::kFileProblem) + path + ". "},
+           {5, path, "Access is denied",
+            Str(res::kInstallError) + "Access is denied" + kCrLf2 + Str(res::kFileProblem) + path +
+                ". "},
        }) {
     EXPECT_EQ(ComposeErrorMessage(c.code, c.path, c.systemText), c.expected) << c.code;
   }
 }
 
 TEST(ErrorMessages, SummaryShowsTheCodeInDecimal) {
-  EXPECT_EQ(ComposeSummaryMessage(-531), Str(res::kInstallerCorrupt) + Str(res::kTavrinError) + "-531. ");
-  EXPECT_EQ(ComposeSummaryMessage(-402), Str(res::kInstallerCorrupt) + Str(res::kTavrinError) + "-402. ");
-  EXPECT_EQ(ComposeSummaryMessage(112), Str(res::kInstallerCorrupt) + Str(res::kTavrinError) + "112. ");
+  EXPECT_EQ(ComposeSummaryMessage(-531),
+            Str(res::kInstallerCorrupt) + Str(res::kTavrinError) + "-531. ");
+  EXPECT_EQ(ComposeSummaryMessage(-402),
+            Str(res::kInstallerCorrupt) + Str(res::kTavrinError) + "-402. ");
+  EXPECT_EQ(ComposeSummaryMessage(112),
+            Str(res::kInstallerCorrupt) + Str(res::kTavrinError) + "112. ");
 }
 
 TEST(ErrorMessages, TextsAreCodePage932) {
@@ -48,7 +54,8 @@ TEST(ErrorMessages, TextsAreCodePage932) {
 
 TEST(SystemErrorText, TrimsBlanksControlsAndFullStops) {
   fake::FakeEnvironment env;
-  env.messages = {{5, "Access is denied.\r\n"}, {7, "Odd text. . \t\n"}, {8, "No trim needed"}, {9, "...\r\n"}};
+  env.messages = {
+      {5, "Access is denied.\r\n"}, {7, "Odd text. . \t\n"}, {8, "No trim needed"}, {9, "...\r\n"}};
   EXPECT_EQ(SystemErrorText(env, 5), "Access is denied");
   EXPECT_EQ(SystemErrorText(env, 7), "Odd text");
   EXPECT_EQ(SystemErrorText(env, 8), "No trim needed");

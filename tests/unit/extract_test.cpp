@@ -16,7 +16,8 @@ using Errors = std::vector<ReportedError>;
 
 // A fixture whose working copy holds a package with the given slots.
 struct Extraction : test::Fixture {
-  explicit Extraction(const std::vector<std::pair<int, test::PayloadSpec>>& slots, uint8_t splashKind = 2) {
+  explicit Extraction(const std::vector<std::pair<int, test::PayloadSpec>>& slots,
+                      uint8_t splashKind = 2) {
     pkg::TPackageHeader header;
     header.SplashKind = splashKind;
     image = test::BuildImage(header, slots);
@@ -50,7 +51,8 @@ TEST(ExtractEntry, StoredEntryIsWrittenExactlyWhereItsKindSays) {
        }) {
     Extraction f({{7, {c.name, "payload\r\n\x1a bytes", c.kind, false, 9999}}});
     EXPECT_EQ(f.Extract(7), 0) << c.name;
-    EXPECT_EQ(f.fake.files.Contents(c.destination), "payload\r\n\x1a bytes") << c.name;  // UnpackedSize not compared
+    EXPECT_EQ(f.fake.files.Contents(c.destination), "payload\r\n\x1a bytes")
+        << c.name;  // UnpackedSize not compared
     EXPECT_TRUE(f.hooks.errors.empty()) << c.name;
   }
 }
@@ -93,10 +95,11 @@ TEST(ExtractEntry, BusyDestinations) {
   const std::string SCR = "C:\\WINDOWS\\SAVER.SCR";
   const std::string DLL = "C:\\WINDOWS\\Demo dir\\LIB.DLL";
   for (const Case& c : std::vector<Case>{
-           {"impborl.dat", 3, dll, 0, {}},                      // silently kept
+           {"impborl.dat", 3, dll, 0, {}},  // silently kept
            {"flashax.exe", 3, flash, 0, {{err::kCannotDelete, flash}}},
            {"saver.scr", 2, scr, err::kSaverBusy, {{err::kSaverBusy, scr}}},
-           {"SAVER.SCR", 2, SCR, err::kSaverBusy, {{err::kSaverBusy, SCR}}},  // ".scr" test ignores case
+           {"SAVER.SCR", 2, SCR, err::kSaverBusy, {{err::kSaverBusy, SCR}}},  // ".scr" test ignores
+                                                                              // case
            {"LIB.DLL", 5, DLL, 0, {{err::kCannotDelete, DLL}}},  // ".dll" test does not
        }) {
     Extraction f({{6, {c.name, "new", c.kind}}});
@@ -112,7 +115,8 @@ TEST(DeleteWithRetry, TriesFiveThousandTimesWithoutPausing) {
   test::Fixture f;
   f.fake.files.AddFile("C:\\WINDOWS\\saver.scr", "old");
   f.fake.files.SetInUse("C:\\WINDOWS\\saver.scr", true);
-  EXPECT_EQ(DeleteWithRetry(f.ctx, "C:\\WINDOWS\\saver.scr", false, kDeleteAttempts), err::kSaverBusy);
+  EXPECT_EQ(DeleteWithRetry(f.ctx, "C:\\WINDOWS\\saver.scr", false, kDeleteAttempts),
+            err::kSaverBusy);
   EXPECT_EQ(f.fake.files.deleteCalls(), 2 * kDeleteAttempts);  // a delete, then one after the reset
   EXPECT_EQ(f.hooks.pauses, 0);
   EXPECT_TRUE(f.hooks.errors.empty());
@@ -157,7 +161,8 @@ TEST(ExtractEntry, HostileRangesFailWithoutWritingOrAllocatingGigabytes) {
 }
 
 TEST(ExtractEntry, UnsafeNamesAndUnknownKindsAreRefusedAndTouchNothing) {
-  for (const char* name : {"..\\..\\evil.exe", "sub\\x.txt", "C:evil.txt", "..", "NUL", "a/b.txt"}) {
+  for (const char* name :
+       {"..\\..\\evil.exe", "sub\\x.txt", "C:evil.txt", "..", "NUL", "a/b.txt"}) {
     Extraction f({{7, {name, "evil"}}});
     f.fake.files.AddFile("C:\\WINDOWS\\evil.exe", "precious");
     f.fake.files.AddFile("C:\\evil.txt", "precious");
@@ -200,7 +205,8 @@ TEST(ExtractEntry, WriteFailuresAreReportedWhateverTheExtensionAndLeaveNoFile) {
 TEST(ExtractEntry, ReadErrorOfTheWorkingCopyIsReportedWithItsNumber) {
   Extraction f({{7, {"data.bin", "payload"}}});
   auto stream = f.fake.files.OpenRead(f.ctx.WorkCopyPath);
-  f.fake.files.InjectIoError(f.ctx.WorkCopyPath, 23);  // the system's data error, as from a bad sector
+  f.fake.files.InjectIoError(f.ctx.WorkCopyPath,
+                             23);  // the system's data error, as from a bad sector
   EXPECT_EQ(ExtractEntry(f.ctx, *stream, 7, false), 23);
   EXPECT_EQ(f.hooks.errors, (Errors{{23, "C:\\WINDOWS\\Demo dir\\data.bin"}}));
   EXPECT_FALSE(f.fake.files.FileExists("C:\\WINDOWS\\Demo dir\\data.bin"));
@@ -216,7 +222,9 @@ TEST(StartupExtractions, EmptySlotsReturnMinus531WithoutAMessage) {
 }
 
 TEST(StartupExtractions, EachWritesItsSlot) {
-  Extraction f({{2, {"flashax.exe", "setup", 3}}, {4, {"licence.txt", "terms"}}, {5, {"readme.htm", "doc"}}});
+  Extraction f({{2, {"flashax.exe", "setup", 3}},
+                {4, {"licence.txt", "terms"}},
+                {5, {"readme.htm", "doc"}}});
   EXPECT_EQ(ExtractFlashSetup(f.ctx), 0);
   EXPECT_EQ(ExtractLicence(f.ctx), 0);
   EXPECT_EQ(ExtractAfterInstallDocument(f.ctx), 0);
@@ -237,7 +245,11 @@ TEST(ExtractSplash, SplashKindChoosesTheExtension) {
     uint8_t kind;
     std::string name;
   };
-  for (const Case& c : std::vector<Case>{{1, "installer.BMP"}, {8, "installer.jpg"}, {2, "installer.swf"}, {3, "installer.swf"}, {0, "installer.swf"}}) {
+  for (const Case& c : std::vector<Case>{{1, "installer.BMP"},
+                                         {8, "installer.jpg"},
+                                         {2, "installer.swf"},
+                                         {3, "installer.swf"},
+                                         {0, "installer.swf"}}) {
     Extraction f({{3, {"installer.swf", "picture"}}}, c.kind);
     EXPECT_EQ(ExtractSplash(f.ctx), 0);
     EXPECT_EQ(f.ctx.PackageTable.Entries[3].Name, c.name);

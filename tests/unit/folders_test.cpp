@@ -33,11 +33,14 @@ TEST(Folders, TempSubFolderTakesTheFirstNameThatDoesNotExist) {
     int existing;  // ZPX plus ZPX1..ZPX(existing-1) exist
     std::string expected;
   };
-  for (const Case& c : std::vector<Case>{{0, "C:\\TEMP\\ZPX\\"}, {1, "C:\\TEMP\\ZPX1\\"}, {5, "C:\\TEMP\\ZPX5\\"},
+  for (const Case& c : std::vector<Case>{{0, "C:\\TEMP\\ZPX\\"},
+                                         {1, "C:\\TEMP\\ZPX1\\"},
+                                         {5, "C:\\TEMP\\ZPX5\\"},
                                          {49, "C:\\TEMP\\ZPX49\\"}}) {
     Fixture f;
     f.fake.files.RemoveFolder("C:\\TEMP\\ZPX");
-    for (int i = 0; i < c.existing; ++i) f.fake.files.AddFolder("C:\\TEMP\\ZPX" + (i == 0 ? "" : std::to_string(i)));
+    for (int i = 0; i < c.existing; ++i)
+      f.fake.files.AddFolder("C:\\TEMP\\ZPX" + (i == 0 ? "" : std::to_string(i)));
     TempSubFolder made = CreateTempSubFolder(f.fake.platform, "ZPX");
     EXPECT_EQ(made.code, 0);
     EXPECT_EQ(made.folder, c.expected);

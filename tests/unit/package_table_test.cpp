@@ -37,19 +37,22 @@ TEST(MakeWorkingCopy, UndeletableOldCopyIsReportedWith523AndReturns32) {
   f.fake.files.AddFile(f.ctx.WorkCopyPath, "old");
   f.fake.files.SetInUse(f.ctx.WorkCopyPath, true);
   EXPECT_EQ(MakeWorkingCopy(f.ctx), err::kCannotDelete);
-  EXPECT_EQ(f.hooks.errors, (std::vector<ReportedError>{{err::kWorkCopyFailed, f.ctx.WorkCopyPath}}));
+  EXPECT_EQ(f.hooks.errors,
+            (std::vector<ReportedError>{{err::kWorkCopyFailed, f.ctx.WorkCopyPath}}));
   EXPECT_EQ(f.fake.files.Contents(f.ctx.WorkCopyPath), "old");  // not copied over
 }
 
 TEST(MakeWorkingCopy, FailedCopyReturnsTheSystemsCode) {
   Fixture f;  // no installer file at ExePath
   EXPECT_EQ(MakeWorkingCopy(f.ctx), 2);
-  EXPECT_EQ(f.hooks.errors, (std::vector<ReportedError>{{err::kWorkCopyFailed, f.ctx.WorkCopyPath}}));
+  EXPECT_EQ(f.hooks.errors,
+            (std::vector<ReportedError>{{err::kWorkCopyFailed, f.ctx.WorkCopyPath}}));
 }
 
 TEST(ReadPackageTable, ReadsTheTableAndWritesTheLibrary) {
   Fixture f;
-  test::PackageImage image = BuildImage(Header("Aquarium"), {{1, kLibrary}, {3, {"installer.swf", "FWS..."}}});
+  test::PackageImage image =
+      BuildImage(Header("Aquarium"), {{1, kLibrary}, {3, {"installer.swf", "FWS..."}}});
   f.fake.files.AddFile(f.ctx.WorkCopyPath, image.bytes);
   f.ctx.PackageOffset = image.offset;
   EXPECT_EQ(ReadPackageTable(f.ctx), 0);
@@ -77,7 +80,8 @@ TEST(ReadPackageTable, NoCompleteTableGivesMinus31WithTheWorkCopyPath) {
     f.fake.files.AddFile(f.ctx.WorkCopyPath, c.file);
     f.ctx.PackageOffset = c.offset;
     EXPECT_EQ(ReadPackageTable(f.ctx), err::kNoPackage) << c.what;
-    EXPECT_EQ(f.hooks.errors, (std::vector<ReportedError>{{err::kNoPackage, f.ctx.WorkCopyPath}})) << c.what;
+    EXPECT_EQ(f.hooks.errors, (std::vector<ReportedError>{{err::kNoPackage, f.ctx.WorkCopyPath}}))
+        << c.what;
     EXPECT_FALSE(f.fake.files.FileExists("C:\\WINDOWS\\impborl.dll")) << c.what;
   }
 }
@@ -92,7 +96,8 @@ TEST(ReadPackageTable, UnopenableWorkingCopyReportsTheSystemNumber) {
 
 TEST(ReadPackageTable, IgnoresBytesAfterTheNameLength) {
   Fixture f;
-  test::PackageImage image = BuildImage(Header("x"), {{1, kLibrary}, {3, {"installer.swf", "FWS"}}});
+  test::PackageImage image =
+      BuildImage(Header("x"), {{1, kLibrary}, {3, {"installer.swf", "FWS"}}});
   // Overwrite the bytes after "installer.swf" in slot 3's name with leftovers of a longer name.
   size_t nameField = static_cast<size_t>(image.offset) + pkg::kHeaderSize + 3 * pkg::kEntrySize;
   image.bytes.replace(nameField + 1 + 13, 8, "leftover");

@@ -10,7 +10,8 @@ namespace ssi {
 namespace {
 
 TEST(ForceDeleteFile, DeletesWhateverTheAttributes) {
-  for (uint32_t attributes : {attr::kArchive, attr::kReadOnly, attr::kHidden | attr::kSystem, attr::kReadOnly | attr::kHidden}) {
+  for (uint32_t attributes : {attr::kArchive, attr::kReadOnly, attr::kHidden | attr::kSystem,
+                              attr::kReadOnly | attr::kHidden}) {
     fake::FakePlatform fake;
     fake.files.AddFile("C:\\x\\f.txt", "data", attributes);
     EXPECT_EQ(ForceDeleteFile(fake.platform, "C:\\x\\f.txt", false), 0) << attributes;

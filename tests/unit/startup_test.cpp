@@ -44,8 +44,10 @@ TEST(Startup, AFileWithoutAPackageShowsTheMinus31ReportThenTheSummaryAndCloses) 
   s.fake.ui.SetCursor(Cursor::Default);
   TInstallerForm window(s.fake.platform, s.image.offset);
   EXPECT_EQ(window.startupCode(), err::kNoPackage);
-  EXPECT_EQ(s.BoxTexts(), (std::vector<std::string>{s.Reported(err::kNoPackage, kWorkCopy), ComposeSummaryMessage(-31)}));
-  EXPECT_EQ(ComposeSummaryMessage(-31), res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + "-31. ");
+  EXPECT_EQ(s.BoxTexts(), (std::vector<std::string>{s.Reported(err::kNoPackage, kWorkCopy),
+                                                    ComposeSummaryMessage(-31)}));
+  EXPECT_EQ(ComposeSummaryMessage(-31),
+            res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + "-31. ");
   EXPECT_TRUE(s.fake.ui.lastForm()->closed());
   EXPECT_TRUE(s.fake.ui.Terminated());
   EXPECT_FALSE(s.fake.files.FolderExists("C:\\TEMP\\ZPX"));  // closing removed the working folder
@@ -105,12 +107,14 @@ TEST(Startup, AnOldWorkFolderMakesTheRunUseTheNextName) {
 TEST(Startup, NoFreshWorkFolderEndsStartupAndDeletesNothing) {
   Startup s(true);
   s.fake.files.AddFile("C:\\TEMP\\ZPX\\precious.doc", "keep");
-  for (int i = 1; i <= 49; ++i) s.fake.files.AddFile("C:\\TEMP\\ZPX" + std::to_string(i) + "\\precious.doc", "keep");
+  for (int i = 1; i <= 49; ++i)
+    s.fake.files.AddFile("C:\\TEMP\\ZPX" + std::to_string(i) + "\\precious.doc", "keep");
   s.fake.files.AddFile("C:\\TEMP\\other.doc", "keep");
   TInstallerForm window(s.fake.platform, s.image.offset);
   EXPECT_EQ(window.startupCode(), syserr::kAlreadyExists);
-  EXPECT_EQ(s.BoxTexts(), (std::vector<std::string>{s.Reported(syserr::kAlreadyExists, "C:\\TEMP\\ZPX"),
-                                                    ComposeSummaryMessage(syserr::kAlreadyExists)}));
+  EXPECT_EQ(s.BoxTexts(),
+            (std::vector<std::string>{s.Reported(syserr::kAlreadyExists, "C:\\TEMP\\ZPX"),
+                                      ComposeSummaryMessage(syserr::kAlreadyExists)}));
   EXPECT_TRUE(s.fake.ui.lastForm()->closed());
   EXPECT_EQ(s.fake.files.Contents("C:\\TEMP\\ZPX\\precious.doc"), "keep");
   EXPECT_EQ(s.fake.files.Contents("C:\\TEMP\\ZPX49\\precious.doc"), "keep");
@@ -122,15 +126,17 @@ TEST(Startup, FailedWorkingCopyShows523ThenTheSummaryWithTheUnderlyingCode) {
   s.fake.files.SetInUse(kExe, true);
   TInstallerForm window(s.fake.platform, s.image.offset);
   EXPECT_EQ(window.startupCode(), syserr::kSharingViolation);
-  EXPECT_EQ(s.BoxTexts(), (std::vector<std::string>{s.Reported(err::kWorkCopyFailed, kWorkCopy),
-                                                    ComposeSummaryMessage(syserr::kSharingViolation)}));
+  EXPECT_EQ(s.BoxTexts(),
+            (std::vector<std::string>{s.Reported(err::kWorkCopyFailed, kWorkCopy),
+                                      ComposeSummaryMessage(syserr::kSharingViolation)}));
 }
 
 TEST(Startup, PackageNameThatWouldLeaveTheWindowsFolderStopsStartup) {
   fake::FakePlatform fake;
   pkg::TPackageHeader header;
   header.SetName("..\\..\\x");
-  test::PackageImage image = test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}}});
+  test::PackageImage image =
+      test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}}});
   fake.files.AddFile(kExe, image.bytes);
   TInstallerForm window(fake.platform, image.offset);
   EXPECT_EQ(window.startupCode(), err::kUnsafeEntryName);
@@ -144,8 +150,9 @@ TEST(Startup, AfterInstallDocumentIsExtractedWhenTheHeaderAsksForIt) {
     fake::FakePlatform fake;
     pkg::TPackageHeader header;
     header.HasAfterInstallDocument = wanted ? 1 : 0;
-    test::PackageImage image = test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}},
-                                                         {5, {"readme.txt", "read me"}}});
+    test::PackageImage image =
+        test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}},
+                                  {5, {"readme.txt", "read me"}}});
     fake.files.AddFile(kExe, image.bytes);
     TInstallerForm window(fake.platform, image.offset);
     EXPECT_EQ(window.startupCode(), 0);
@@ -158,12 +165,14 @@ TEST(Startup, AskingForAnAbsentDocumentEndsWithOnlyTheSummary) {
   fake::FakePlatform fake;
   pkg::TPackageHeader header;
   header.HasAfterInstallDocument = 1;
-  test::PackageImage image = test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}}});
+  test::PackageImage image =
+      test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}}});
   fake.files.AddFile(kExe, image.bytes);
   TInstallerForm window(fake.platform, image.offset);
   EXPECT_EQ(window.startupCode(), err::kEmptySlot);
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
-  EXPECT_EQ(fake.ui.boxes[0].text, res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + "-531. ");
+  EXPECT_EQ(fake.ui.boxes[0].text,
+            res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + "-531. ");
 }
 
 TEST(Program, RunsTheLoopUntilTheWindowClosesAndCleansUp) {

@@ -32,8 +32,12 @@ class RecordingHooks : public InstallerHooks {
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
   void StepProgress() override { ++progressSteps; }
   void Pause() override { ++pauses; }
-  void ReportError(int32_t code, const std::string& path) override { errors.push_back({code, path}); }
-  void ReportSystemError(int32_t code, const std::string& text) override { systemErrors.push_back({code, text}); }
+  void ReportError(int32_t code, const std::string& path) override {
+    errors.push_back({code, path});
+  }
+  void ReportSystemError(int32_t code, const std::string& text) override {
+    systemErrors.push_back({code, text});
+  }
   void ErrorBox(const std::string& text) override { boxes.push_back(text); }
 };
 
@@ -70,12 +74,14 @@ struct PackageImage {
   pkg::TPackageTable table;
 };
 
-inline PackageImage BuildImage(const pkg::TPackageHeader& header, const std::vector<std::pair<int, PayloadSpec>>& slots,
+inline PackageImage BuildImage(const pkg::TPackageHeader& header,
+                               const std::vector<std::pair<int, PayloadSpec>>& slots,
                                size_t stubSize = 1024) {
   PackageImage image;
   image.offset = static_cast<int32_t>(stubSize);
   image.table.Header = header;
-  image.table.Entries[0] = {"installer.exe", 0, image.offset - 1, pkg::kKindImage, 0, 0, image.offset};
+  image.table.Entries[0] = {"installer.exe", 0, image.offset - 1, pkg::kKindImage, 0, 0,
+                            image.offset};
   std::string payloads;
   int32_t next = image.offset + static_cast<int32_t>(pkg::kTableSize);
   for (int slot = 1; slot < static_cast<int>(pkg::kSlotCount); ++slot) {
@@ -89,7 +95,8 @@ inline PackageImage BuildImage(const pkg::TPackageHeader& header, const std::vec
       entry.Imploded = spec.imploded ? 1 : 0;
       entry.EndOffset = next + static_cast<int32_t>(spec.bytes.size()) - 1;
       entry.PackedSize = spec.imploded ? static_cast<int32_t>(spec.bytes.size()) : 0;
-      entry.UnpackedSize = spec.unpackedSize >= 0 ? spec.unpackedSize : static_cast<int32_t>(spec.bytes.size());
+      entry.UnpackedSize =
+          spec.unpackedSize >= 0 ? spec.unpackedSize : static_cast<int32_t>(spec.bytes.size());
       payloads += spec.bytes;
       next += static_cast<int32_t>(spec.bytes.size());
     }
@@ -98,6 +105,5 @@ inline PackageImage BuildImage(const pkg::TPackageHeader& header, const std::vec
   image.bytes = std::string(stubSize, 'M') + std::string(table.begin(), table.end()) + payloads;
   return image;
 }
-
 
 }  // namespace ssi::test

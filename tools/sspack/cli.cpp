@@ -34,7 +34,8 @@ class UsageError : public std::runtime_error {
 int ParseInt(const std::string& text, const std::string& what) {
   int value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) throw UsageError(what + ": \"" + text + "\" is not a number");
+  if (ec != std::errc() || end != text.data() + text.size())
+    throw UsageError(what + ": \"" + text + "\" is not a number");
   return value;
 }
 
@@ -45,14 +46,18 @@ bool ParseFlag(const std::string& text, const std::string& option) {
 }
 
 int ParseSplashKind(const std::string& text) {
-  static const std::map<std::string, int> kNames = {
-      {"none", pkg::kSplashNone}, {"bmp", pkg::kSplashBmp}, {"swf", pkg::kSplashFlash}, {"jpeg", pkg::kSplashJpeg}, {"silent", pkg::kSplashSilent}};
+  static const std::map<std::string, int> kNames = {{"none", pkg::kSplashNone},
+                                                    {"bmp", pkg::kSplashBmp},
+                                                    {"swf", pkg::kSplashFlash},
+                                                    {"jpeg", pkg::kSplashJpeg},
+                                                    {"silent", pkg::kSplashSilent}};
   auto it = kNames.find(text);
   return it != kNames.end() ? it->second : ParseInt(text, "--splash-kind");
 }
 
 // "N=VALUE" with N a slot from 1 to 10.
-std::pair<int, std::string> ParseSlotAssignment(const std::string& text, const std::string& option) {
+std::pair<int, std::string> ParseSlotAssignment(const std::string& text,
+                                                const std::string& option) {
   size_t eq = text.find('=');
   if (eq == std::string::npos) throw UsageError(option + " takes N=VALUE");
   int slot = ParseInt(text.substr(0, eq), option);
@@ -63,8 +68,9 @@ std::pair<int, std::string> ParseSlotAssignment(const std::string& text, const s
 int Build(const std::vector<std::string>& args, std::ostream& out) {
   BuildOptions options;
   int libraries = 0;
-  const std::map<std::string, int> fileOptions = {{"--dcl", 1},   {"--flash-setup", 2}, {"--splash", 3}, {"--licence", 4},
-                                                  {"--document", 5}, {"--saver", 6},     {"--data", 7},   {"--settings", 8}};
+  const std::map<std::string, int> fileOptions = {
+      {"--dcl", 1},      {"--flash-setup", 2}, {"--splash", 3}, {"--licence", 4},
+      {"--document", 5}, {"--saver", 6},       {"--data", 7},   {"--settings", 8}};
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&]() -> const std::string& {
@@ -72,7 +78,8 @@ int Build(const std::vector<std::string>& args, std::ostream& out) {
       return args[++i];
     };
     auto setSlot = [&](int slot, const std::string& file) {
-      if (options.slotFiles[slot]) throw UsageError("slot " + std::to_string(slot) + " is given twice");
+      if (options.slotFiles[slot])
+        throw UsageError("slot " + std::to_string(slot) + " is given twice");
       options.slotFiles[slot] = file;
     };
     if (arg == "--stub") {
@@ -149,13 +156,15 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
       << "show licence: " << int{h.ShowLicence} << "\n"
       << "after-install document: " << int{h.HasAfterInstallDocument} << "\n"
       << "offer display properties: " << int{h.OfferDisplayProperties} << "\n"
-      << "slot  start       end         kind            size        stored    packed      unpacked    name\n";
+      << "slot  start       end         kind            size        stored    packed      unpacked "
+         "   name\n";
   for (size_t slot = 0; slot < pkg::kSlotCount; ++slot) {
     const pkg::TPackageEntry& e = listed.table.Entries[slot];
-    out << std::left << std::setw(6) << slot << std::setw(12) << e.StartOffset << std::setw(12) << e.EndOffset
-        << std::setw(16) << (std::to_string(e.Kind) + " " + KindName(e.Kind)) << std::setw(12)
-        << (e.Name.empty() ? 0 : e.PayloadSize()) << std::setw(10) << (e.Imploded ? "imploded" : "stored") << std::setw(12)
-        << e.PackedSize << std::setw(12) << e.UnpackedSize << (e.Name.empty() ? "(empty)" : "\"" + Cp932ToUtf8(e.Name) + "\"")
+    out << std::left << std::setw(6) << slot << std::setw(12) << e.StartOffset << std::setw(12)
+        << e.EndOffset << std::setw(16) << (std::to_string(e.Kind) + " " + KindName(e.Kind))
+        << std::setw(12) << (e.Name.empty() ? 0 : e.PayloadSize()) << std::setw(10)
+        << (e.Imploded ? "imploded" : "stored") << std::setw(12) << e.PackedSize << std::setw(12)
+        << e.UnpackedSize << (e.Name.empty() ? "(empty)" : "\"" + Cp932ToUtf8(e.Name) + "\"")
         << "\n";
   }
   return 0;
@@ -170,7 +179,8 @@ int ImplodeFile(const std::vector<std::string>& args, std::ostream& out) {
       mode = LiteralMode::Ascii;
     } else if (args[i] == "--dict" && i + 1 < args.size()) {
       int size = ParseInt(args[++i], "--dict");
-      if (size != 1024 && size != 2048 && size != 4096) throw UsageError("--dict takes 1024, 2048 or 4096");
+      if (size != 1024 && size != 2048 && size != 4096)
+        throw UsageError("--dict takes 1024, 2048 or 4096");
       dictionary = static_cast<unsigned>(size);
     } else {
       files.push_back(args[i]);

@@ -25,7 +25,9 @@ unsigned int ReadChunk(char* buffer, unsigned int* size, void* param) {
   return static_cast<unsigned int>(count);
 }
 
-void WriteChunk(char* buffer, unsigned int* size, void* param) { static_cast<Buffers*>(param)->output.append(buffer, *size); }
+void WriteChunk(char* buffer, unsigned int* size, void* param) {
+  static_cast<Buffers*>(param)->output.append(buffer, *size);
+}
 
 }  // namespace
 
@@ -35,7 +37,8 @@ std::string Implode(const std::string& data, LiteralMode mode, unsigned dictiona
   unsigned int type = mode == LiteralMode::Ascii ? DCL_ASCII : DCL_BINARY;
   unsigned int dsize = dictionarySize;
   unsigned int status = dcl_implode(ReadChunk, WriteChunk, work.data(), &io, &type, &dsize);
-  if (status != DCL_OK) throw std::runtime_error("implode failed with status " + std::to_string(status));
+  if (status != DCL_OK)
+    throw std::runtime_error("implode failed with status " + std::to_string(status));
   return io.output;
 }
 
@@ -43,7 +46,9 @@ std::string Explode(const std::string& data) {
   std::vector<char> work(DCL_EXPLODE_WORK_SIZE);
   Buffers io{data, 0, {}};
   unsigned int status = dcl_explode(ReadChunk, WriteChunk, work.data(), &io);
-  if (status != DCL_OK) throw std::runtime_error("the imploded data is damaged (explode status " + std::to_string(status) + ")");
+  if (status != DCL_OK)
+    throw std::runtime_error("the imploded data is damaged (explode status " +
+                             std::to_string(status) + ")");
   return io.output;
 }
 

@@ -75,15 +75,18 @@ std::string Hex(const std::string& bytes) {
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  int needed = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  int needed = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(needed), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), needed, nullptr, nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                        needed, nullptr, nullptr);
   return bytes;
 }
 
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -186,14 +189,16 @@ std::set<DWORD> ProcessFamily(DWORD root) {
   std::vector<PROCESSENTRY32W> processes;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+       more = ::Process32NextW(snapshot, &entry)) {
     processes.push_back(entry);
   }
   ::CloseHandle(snapshot);
   for (bool grew = true; grew;) {
     grew = false;
     for (const auto& process : processes) {
-      if (family.count(process.th32ParentProcessID) && family.insert(process.th32ProcessID).second) grew = true;
+      if (family.count(process.th32ParentProcessID) && family.insert(process.th32ProcessID).second)
+        grew = true;
     }
   }
   return family;
@@ -223,14 +228,16 @@ Box ReadBox(HWND dialog) {
   Box box;
   box.caption = FromWide(WindowText(dialog));
   bool haveText = false;
-  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
     if (!::IsWindowVisible(child)) continue;
     const std::wstring cls = ClassName(child);
     const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
     if (_wcsicmp(cls.c_str(), L"Button") == 0) {
       box.buttons.push_back(FromWide(WindowText(child)));
       box.buttonWindows.push_back(child);
-    } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) != SS_ICON && !haveText) {
+    } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) != SS_ICON &&
+               !haveText) {
       std::wstring text = WindowText(child);
       if (!text.empty()) {
         box.text = FromWide(text);
@@ -251,7 +258,8 @@ int main() {
   Options options;
   if (argv == nullptr || !ParseOptions(argc, argv, options)) {
     std::fputs(
-        "usage: uidriver [--timeout SECONDS] [--answer N]... [--close-main-after SECONDS] [--log FILE] "
+        "usage: uidriver [--timeout SECONDS] [--answer N]... [--close-main-after SECONDS] [--log "
+        "FILE] "
         "[--box-delay SECONDS] PROGRAM [ARGS...]\n",
         stderr);
     return kUsageStatus;
@@ -268,8 +276,8 @@ int main() {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   std::wstring commandLine = options.commandLine;
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
     std::fprintf(stderr, "uidriver: cannot start the program (error %lu)\n", ::GetLastError());
     return kUsageStatus;
   }
@@ -277,7 +285,8 @@ int main() {
   out.Say("uidriver: started " + Utf8(options.commandLine));
 
   const DWORD started = ::GetTickCount();
-  const DWORD closeAfterMs = static_cast<DWORD>(std::max(0.0, options.closeMainAfterSeconds) * 1000);
+  const DWORD closeAfterMs =
+      static_cast<DWORD>(std::max(0.0, options.closeMainAfterSeconds) * 1000);
   std::set<HWND> handled;
   // A box is read on a later scan than the one that found it, once it has settled.
   std::map<HWND, DWORD> boxFirstSeen;
@@ -297,7 +306,8 @@ int main() {
     ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&scan));
 
     // Windows that are gone free their handles for reuse.
-    for (auto it = handled.begin(); it != handled.end();) it = ::IsWindow(*it) ? std::next(it) : handled.erase(it);
+    for (auto it = handled.begin(); it != handled.end();)
+      it = ::IsWindow(*it) ? std::next(it) : handled.erase(it);
     for (auto it = boxFirstSeen.begin(); it != boxFirstSeen.end();) {
       it = ::IsWindow(it->first) ? std::next(it) : boxFirstSeen.erase(it);
     }
@@ -327,8 +337,9 @@ int main() {
       out.Log("TEXT " + Hex(box.text));
       out.Log("BUTTONS " + buttons);
       out.Log("PRESSED " + std::to_string(press ? answer : -1));
-      out.Say("box " + std::to_string(boxCount) + ": [" + Printable(box.caption) + "] " + Printable(box.text) +
-              "\n  buttons: " + readable + "\n  pressed: " + (press ? box.buttons[static_cast<size_t>(answer)] : "(closed)"));
+      out.Say("box " + std::to_string(boxCount) + ": [" + Printable(box.caption) + "] " +
+              Printable(box.text) + "\n  buttons: " + readable +
+              "\n  pressed: " + (press ? box.buttons[static_cast<size_t>(answer)] : "(closed)"));
 
       if (press) {
         HWND button = box.buttonWindows[static_cast<size_t>(answer)];
@@ -349,7 +360,8 @@ int main() {
       std::string caption = FromWide(WindowText(window));
       if (!caption.empty()) known->caption = caption;
       // Closed only while no box is open; a window that refuses is asked again later.
-      const bool due = now - known->firstSeen >= closeAfterMs && now - known->lastClose >= closeAfterMs + 1000;
+      const bool due =
+          now - known->firstSeen >= closeAfterMs && now - known->lastClose >= closeAfterMs + 1000;
       if (options.closeMainAfterSeconds >= 0 && scan.boxes.empty() && due) {
         known->lastClose = now;
         out.Say("uidriver: closing the main window [" + Printable(known->caption) + "]");
@@ -364,14 +376,15 @@ int main() {
     ::TerminateProcess(process.hProcess, kTimeoutStatus);
     ::WaitForSingleObject(process.hProcess, 5000);
     out.Log("TIMEOUT");
-    out.Say("uidriver: timed out after " + std::to_string(static_cast<int>(options.timeoutSeconds)) +
-            " s; the program was ended");
+    out.Say("uidriver: timed out after " +
+            std::to_string(static_cast<int>(options.timeoutSeconds)) + " s; the program was ended");
   } else {
     DWORD code = 0;
     ::GetExitCodeProcess(process.hProcess, &code);
     status = static_cast<int>(code);
     out.Log("EXIT " + std::to_string(static_cast<long>(static_cast<int32_t>(code))));
-    out.Say("uidriver: the program exited with " + std::to_string(static_cast<long>(static_cast<int32_t>(code))));
+    out.Say("uidriver: the program exited with " +
+            std::to_string(static_cast<long>(static_cast<int32_t>(code))));
   }
   ::CloseHandle(process.hProcess);
   return status;

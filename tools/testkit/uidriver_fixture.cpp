@@ -8,8 +8,10 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ssi::win32::Win32Platform real(instance);
   ssi::Toolkit& ui = real.ui;
-  int first = ui.ShowBox({"Error", "表示に失敗しました\r\n\r\n二行目", ssi::BoxIcon::Error, {"&Abort"}});
-  int second = ui.ShowBox({"確認", "続けますか?", ssi::BoxIcon::Question, {"&Yes", "&No", "キャンセル"}});
+  int first =
+      ui.ShowBox({"Error", "表示に失敗しました\r\n\r\n二行目", ssi::BoxIcon::Error, {"&Abort"}});
+  int second =
+      ui.ShowBox({"確認", "続けますか?", ssi::BoxIcon::Question, {"&Yes", "&No", "キャンセル"}});
   auto form = ui.CreateForm();
   form->SetCaption("メイン表示");
   form->onClose = [&ui] { ui.Terminate(); };

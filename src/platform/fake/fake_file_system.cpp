@@ -10,7 +10,8 @@
 namespace ssi::fake {
 
 namespace {
-constexpr uint32_t kSpecialAttributes = attr::kHidden | attr::kSystem | attr::kVolumeLabel | attr::kDirectory;
+constexpr uint32_t kSpecialAttributes =
+    attr::kHidden | attr::kSystem | attr::kVolumeLabel | attr::kDirectory;
 
 // The 8.3 alias of one name: a name longer than 8.3 or with a space becomes its first six
 // characters, "~1" and three of its extension, in capitals, as the system derives them. Shorter
@@ -18,7 +19,8 @@ constexpr uint32_t kSpecialAttributes = attr::kHidden | attr::kSystem | attr::kV
 std::string ShortName(const std::string& name) {
   std::string ext = cp932::Extension(name);
   std::string stem = name.substr(0, name.size() - ext.size());
-  bool longName = stem.size() > 8 || ext.size() > 4 || cp932::FindChar(name, ' ') != std::string::npos;
+  bool longName =
+      stem.size() > 8 || ext.size() > 4 || cp932::FindChar(name, ' ') != std::string::npos;
   if (!longName) return name;
   std::string s;
   for (char c : stem) {
@@ -26,7 +28,7 @@ std::string ShortName(const std::string& name) {
   }
   return cp932::ToAsciiUpper(cp932::LeftChars(s, 6) + "~1" + cp932::LeftChars(ext, 4));
 }
-}
+}  // namespace
 
 class FakeStream : public FileStream {
  public:
@@ -41,7 +43,8 @@ class FakeStream : public FileStream {
   uint32_t Read(void* buffer, uint32_t count) override {
     Check();
     if (position_ >= static_cast<int64_t>(data_->size())) return 0;
-    uint32_t n = static_cast<uint32_t>(std::min<int64_t>(count, static_cast<int64_t>(data_->size()) - position_));
+    uint32_t n = static_cast<uint32_t>(
+        std::min<int64_t>(count, static_cast<int64_t>(data_->size()) - position_));
     std::copy_n(data_->data() + position_, n, static_cast<char*>(buffer));
     position_ += n;
     return n;
@@ -133,7 +136,8 @@ std::string FakeFileSystem::Resolve(const std::string& path) const {
   size_t start = 0;
   while (start <= key.size()) {
     size_t sep = cp932::FindChar(key, '\\', start);
-    std::string part = key.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
+    std::string part =
+        key.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
     if (resolved.empty()) {
       resolved = part;
     } else if (!part.empty()) {
@@ -188,7 +192,8 @@ void FakeFileSystem::AddFolder(const std::string& path) {
   nodes_[key] = node;
 }
 
-void FakeFileSystem::AddFile(const std::string& path, const std::string& contents, uint32_t attributes) {
+void FakeFileSystem::AddFile(const std::string& path, const std::string& contents,
+                             uint32_t attributes) {
   AddFolder(cp932::FolderPart(path));
   Node node;
   node.name = cp932::FileNamePart(path);
@@ -203,8 +208,12 @@ std::string FakeFileSystem::Contents(const std::string& path) const {
   return *it->second.data;
 }
 
-void FakeFileSystem::SetInUse(const std::string& path, bool inUse) { nodes_.at(Key(path)).inUse = inUse; }
-void FakeFileSystem::InjectIoError(const std::string& path, int32_t number) { nodes_.at(Key(path)).ioError = number; }
+void FakeFileSystem::SetInUse(const std::string& path, bool inUse) {
+  nodes_.at(Key(path)).inUse = inUse;
+}
+void FakeFileSystem::InjectIoError(const std::string& path, int32_t number) {
+  nodes_.at(Key(path)).ioError = number;
+}
 void FakeFileSystem::SetCapacity(int64_t bytes) { capacity_ = bytes; }
 
 void FakeFileSystem::FailFolderCreation(const std::string& path, int32_t number) {
@@ -232,7 +241,9 @@ int64_t FakeFileSystem::FileSize(const std::string& path) {
 
 std::unique_ptr<FileStream> FakeFileSystem::OpenRead(const std::string& path) {
   Node* node = Find(path);
-  if (node == nullptr) throw IoError(FolderExists(cp932::FolderPart(path)) ? syserr::kFileNotFound : syserr::kPathNotFound);
+  if (node == nullptr)
+    throw IoError(FolderExists(cp932::FolderPart(path)) ? syserr::kFileNotFound
+                                                        : syserr::kPathNotFound);
   if (node->folder) throw IoError(syserr::kAccessDenied);
   if (node->inUse) throw IoError(syserr::kSharingViolation);
   ThrowIfInjected(*node);
@@ -294,7 +305,8 @@ bool FakeFileSystem::CopyFile(const std::string& from, const std::string& to, bo
   if (source->inUse) return Fail(syserr::kSharingViolation);
   if (Node* target = Find(to)) {
     if (failIfExists) return Fail(syserr::kFileExists);
-    if (target->folder || (target->attributes & attr::kReadOnly)) return Fail(syserr::kAccessDenied);
+    if (target->folder || (target->attributes & attr::kReadOnly))
+      return Fail(syserr::kAccessDenied);
     if (target->inUse || target->openHandles > 0) return Fail(syserr::kSharingViolation);
   } else if (!FolderExists(cp932::FolderPart(to))) {
     return Fail(syserr::kPathNotFound);
@@ -311,7 +323,8 @@ bool FakeFileSystem::CopyFile(const std::string& from, const std::string& to, bo
 
 bool FakeFileSystem::CreateFolder(const std::string& path) {
   std::string key = Key(path);
-  if (auto it = folderFailures_.find(key); it != folderFailures_.end()) return Fail(static_cast<uint32_t>(it->second));
+  if (auto it = folderFailures_.find(key); it != folderFailures_.end())
+    return Fail(static_cast<uint32_t>(it->second));
   if (nodes_.count(key)) return Fail(syserr::kAlreadyExists);
   Node* parent = Find(ParentKey(key));
   if (parent == nullptr || !parent->folder) return Fail(syserr::kPathNotFound);
@@ -364,7 +377,8 @@ std::string FakeFileSystem::ShortPath(const std::string& path) {
   size_t start = 0;
   while (start <= path.size()) {
     size_t sep = cp932::FindChar(path, '\\', start);
-    std::string part = path.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
+    std::string part =
+        path.substr(start, sep == std::string::npos ? std::string::npos : sep - start);
     shortened += start > 0 ? ShortName(part) : part;
     if (sep == std::string::npos) break;
     shortened += '\\';

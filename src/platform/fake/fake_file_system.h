@@ -17,7 +17,8 @@ class FakeFileSystem : public FileSystem {
 
   // Test set-up. Paths are full ("C:\\dir\\file"); parent folders are made as needed.
   void AddFolder(const std::string& path);
-  void AddFile(const std::string& path, const std::string& contents, uint32_t attributes = attr::kArchive);
+  void AddFile(const std::string& path, const std::string& contents,
+               uint32_t attributes = attr::kArchive);
   std::string Contents(const std::string& path) const;  // throws when there is no such file
   // A file another program holds open without delete sharing: deletes fail with 32.
   void SetInUse(const std::string& path, bool inUse);

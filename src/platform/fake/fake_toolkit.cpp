@@ -78,7 +78,8 @@ std::unique_ptr<Form> FakeToolkit::CreateForm() {
   return form;
 }
 
-std::unique_ptr<Timer> FakeToolkit::CreateTimer(uint32_t intervalMs, std::function<void()> onTimer) {
+std::unique_ptr<Timer> FakeToolkit::CreateTimer(uint32_t intervalMs,
+                                                std::function<void()> onTimer) {
   int id = nextTimerId_++;
   timers_[id] = TimerState{intervalMs, false, 0, std::move(onTimer)};
   return std::make_unique<FakeTimer>(*this, id);

@@ -27,8 +27,9 @@ std::string Query(Fill fill) {
 std::optional<std::string> Win32Environment::GetVariable(const std::string& name) {
   const std::wstring wideName = ToWide(name);
   ::SetLastError(ERROR_SUCCESS);
-  std::string value =
-      Query([&](wchar_t* buffer, DWORD size) { return ::GetEnvironmentVariableW(wideName.c_str(), buffer, size); });
+  std::string value = Query([&](wchar_t* buffer, DWORD size) {
+    return ::GetEnvironmentVariableW(wideName.c_str(), buffer, size);
+  });
   if (value.empty() && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
   return value;
 }
@@ -55,9 +56,9 @@ std::string Win32Environment::ModulePath() {
 
 std::string Win32Environment::SystemMessage(uint32_t number) {
   wchar_t* text = nullptr;
-  DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                      FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                  nullptr, number, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, number, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   if (length == 0 || text == nullptr) return {};
   std::string message = FromWide(text, length);
   ::LocalFree(text);

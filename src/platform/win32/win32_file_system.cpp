@@ -9,7 +9,8 @@ namespace ssi::win32 {
 
 namespace {
 
-constexpr uint32_t kSpecialAttributes = attr::kHidden | attr::kSystem | attr::kVolumeLabel | attr::kDirectory;
+constexpr uint32_t kSpecialAttributes =
+    attr::kHidden | attr::kSystem | attr::kVolumeLabel | attr::kDirectory;
 
 [[noreturn]] void ThrowLastError() { throw IoError(static_cast<int32_t>(::GetLastError())); }
 
@@ -90,8 +91,9 @@ int64_t Win32FileSystem::FileSize(const std::string& path) {
 
 std::unique_ptr<FileStream> Win32FileSystem::OpenRead(const std::string& path) {
   // No delete sharing: while the installer reads a file, nobody can delete it under it.
-  HANDLE handle = ::CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle =
+      ::CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
   return std::make_unique<Win32Stream>(handle);
 }
@@ -104,13 +106,15 @@ std::unique_ptr<FileStream> Win32FileSystem::Create(const std::string& path) {
   if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
     throw IoError(syserr::kAccessDenied);
   }
-  HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) ThrowLastError();
   return std::make_unique<Win32Stream>(handle);
 }
 
-bool Win32FileSystem::DeleteFile(const std::string& path) { return Outcome(::DeleteFileW(ToWide(path).c_str())); }
+bool Win32FileSystem::DeleteFile(const std::string& path) {
+  return Outcome(::DeleteFileW(ToWide(path).c_str()));
+}
 
 uint32_t Win32FileSystem::GetAttributes(const std::string& path) {
   DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
@@ -123,7 +127,8 @@ bool Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes
 }
 
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  return Outcome(::CopyFileW(ToWide(from).c_str(), ToWide(to).c_str(), failIfExists ? TRUE : FALSE));
+  return Outcome(
+      ::CopyFileW(ToWide(from).c_str(), ToWide(to).c_str(), failIfExists ? TRUE : FALSE));
 }
 
 bool Win32FileSystem::CreateFolder(const std::string& path) {

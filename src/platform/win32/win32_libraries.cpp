@@ -6,7 +6,9 @@
 
 namespace ssi::win32 {
 
-LibraryHandle Win32Libraries::Load(const std::string& path) { return ::LoadLibraryW(ToWide(path).c_str()); }
+LibraryHandle Win32Libraries::Load(const std::string& path) {
+  return ::LoadLibraryW(ToWide(path).c_str());
+}
 
 void* Win32Libraries::Resolve(LibraryHandle library, const std::string& name) {
   if (library == nullptr) return nullptr;

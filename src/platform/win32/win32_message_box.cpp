@@ -58,7 +58,7 @@ class TemplateWriter {
   void Item(DWORD style, WORD id, WORD windowClass, const std::wstring& title) {
     Align();
     DWord(style | WS_CHILD | WS_VISIBLE);
-    DWord(0);  // extended style
+    DWord(0);                             // extended style
     for (int i = 0; i < 4; ++i) Word(0);  // placed when the dialog starts
     Word(id);
     Word(0xFFFF);
@@ -117,13 +117,15 @@ void LayOut(HWND dialog, const BoxState& state) {
   const int iconWidth = hasIcon ? ::GetSystemMetrics(SM_CXICON) : 0;
   const int iconHeight = hasIcon ? ::GetSystemMetrics(SM_CYICON) : 0;
   if (hasIcon) {
-    ::SendMessageW(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(nullptr, iconResource)), 0);
+    ::SendMessageW(iconControl, STM_SETICON,
+                   reinterpret_cast<WPARAM>(::LoadIconW(nullptr, iconResource)), 0);
   } else {
     ::ShowWindow(iconControl, SW_HIDE);
   }
 
   HDC dc = ::GetDC(dialog);
-  HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  HGDIOBJ previous =
+      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
   TEXTMETRICW metrics;
   ::GetTextMetricsW(dc, &metrics);
   const int maxTextWidth = std::max<int>(200, (area.right - area.left) * 5 / 8);
@@ -134,7 +136,8 @@ void LayOut(HWND dialog, const BoxState& state) {
   int rowWidth = 0;
   for (const std::string& caption : request.buttons) {
     SIZE size = MeasureText(dc, ToWide(caption), 0x7FFF, DT_SINGLELINE);
-    int width = std::max(Dlu(dialog, kButtonMinWidthDlu, false), static_cast<int>(size.cx) + 2 * Dlu(dialog, kButtonPaddingDlu, false));
+    int width = std::max(Dlu(dialog, kButtonMinWidthDlu, false),
+                         static_cast<int>(size.cx) + 2 * Dlu(dialog, kButtonPaddingDlu, false));
     buttonWidths.push_back(width);
     rowWidth += width + (rowWidth > 0 ? gap : 0);
   }
@@ -144,8 +147,8 @@ void LayOut(HWND dialog, const BoxState& state) {
   const int buttonHeight = std::max<int>(Dlu(dialog, kButtonHeightDlu, true), metrics.tmHeight + 8);
   const int textLeft = hasIcon ? margin + iconWidth + margin : margin;
   const int contentHeight = std::max<int>(iconHeight, static_cast<int>(text.cy));
-  const int clientWidth = std::max({textLeft + static_cast<int>(text.cx) + margin, rowWidth + 2 * margin,
-                                    Dlu(dialog, kMinClientWidthDlu, false)});
+  const int clientWidth = std::max({textLeft + static_cast<int>(text.cx) + margin,
+                                    rowWidth + 2 * margin, Dlu(dialog, kMinClientWidthDlu, false)});
   const int buttonsTop = margin + contentHeight + margin;
   const int clientHeight = buttonsTop + buttonHeight + margin;
 
@@ -154,8 +157,8 @@ void LayOut(HWND dialog, const BoxState& state) {
   ::MoveWindow(::GetDlgItem(dialog, kTextId), textLeft, textTop, text.cx, text.cy, FALSE);
   int x = (clientWidth - rowWidth) / 2;
   for (size_t i = 0; i < buttonWidths.size(); ++i) {
-    ::MoveWindow(::GetDlgItem(dialog, static_cast<int>(kFirstButtonId + i)), x, buttonsTop, buttonWidths[i],
-                 buttonHeight, FALSE);
+    ::MoveWindow(::GetDlgItem(dialog, static_cast<int>(kFirstButtonId + i)), x, buttonsTop,
+                 buttonWidths[i], buttonHeight, FALSE);
     x += buttonWidths[i] + gap;
   }
 
@@ -194,7 +197,8 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         ::EndDialog(dialog, kClosedResult);
         return TRUE;
       }
-      if (state != nullptr && id >= kFirstButtonId && id < kFirstButtonId + state->request->buttons.size()) {
+      if (state != nullptr && id >= kFirstButtonId &&
+          id < kFirstButtonId + state->request->buttons.size()) {
         ::EndDialog(dialog, kFirstButtonResult + (id - kFirstButtonId));
         return TRUE;
       }
@@ -226,11 +230,12 @@ int RunMessageBox(Win32Toolkit& toolkit, const MessageBoxRequest& request) {
   writer.Item(SS_LEFT | SS_NOPREFIX, kTextId, kStaticClass, L"");
   for (size_t i = 0; i < buttonCount; ++i) {
     DWORD style = WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON);
-    writer.Item(style, static_cast<WORD>(kFirstButtonId + i), kButtonClass, ToWide(request.buttons[i]));
+    writer.Item(style, static_cast<WORD>(kFirstButtonId + i), kButtonClass,
+                ToWide(request.buttons[i]));
   }
 
-  INT_PTR result = ::DialogBoxIndirectParamW(toolkit.instance(), writer.get(), ::GetActiveWindow(), &BoxProc,
-                                             reinterpret_cast<LPARAM>(&state));
+  INT_PTR result = ::DialogBoxIndirectParamW(toolkit.instance(), writer.get(), ::GetActiveWindow(),
+                                             &BoxProc, reinterpret_cast<LPARAM>(&state));
   // A box that could not be shown counts as closed without an answer.
   if (result < kFirstButtonResult) return -1;
   return static_cast<int>(result - kFirstButtonResult);

@@ -26,9 +26,12 @@ DWORD BorderStyleBits(BorderStyle border) {
 class Win32Form : public Form {
  public:
   explicit Win32Form(Win32Toolkit& toolkit) : toolkit_(toolkit) {
-    window_ = ::CreateWindowExW(0, kFormClass, L"", BorderStyleBits(border_), CW_USEDEFAULT, CW_USEDEFAULT,
-                                kDefaultFormWidth, kDefaultFormHeight, nullptr, nullptr, toolkit.instance(), this);
-    if (window_ == nullptr) throw std::runtime_error("cannot create a window (error " + std::to_string(::GetLastError()) + ")");
+    window_ = ::CreateWindowExW(0, kFormClass, L"", BorderStyleBits(border_), CW_USEDEFAULT,
+                                CW_USEDEFAULT, kDefaultFormWidth, kDefaultFormHeight, nullptr,
+                                nullptr, toolkit.instance(), this);
+    if (window_ == nullptr)
+      throw std::runtime_error("cannot create a window (error " + std::to_string(::GetLastError()) +
+                               ")");
   }
 
   ~Win32Form() override {
@@ -47,9 +50,10 @@ class Win32Form : public Form {
     HDC screen = ::GetDC(nullptr);
     const int height = -::MulDiv(font.points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
     ::ReleaseDC(nullptr, screen);
-    HFONT created = ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<BYTE>(font.charset),
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, ToWide(font.name).c_str());
+    HFONT created =
+        ::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                      static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, ToWide(font.name).c_str());
     if (created == nullptr) return;
     ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(created), TRUE);
     if (font_ != nullptr) ::DeleteObject(font_);
@@ -85,7 +89,8 @@ class Win32Form : public Form {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
       auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* form = reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (form != nullptr) {
@@ -152,7 +157,8 @@ class Win32Timer : public Timer {
     if (enabled == enabled_) return;
     if (enabled) {
       if (::SetTimer(toolkit_.timerSink_, id_, interval_, nullptr) == 0) {
-        throw std::runtime_error("cannot start a timer (error " + std::to_string(::GetLastError()) + ")");
+        throw std::runtime_error("cannot start a timer (error " + std::to_string(::GetLastError()) +
+                                 ")");
       }
     } else {
       ::KillTimer(toolkit_.timerSink_, id_);
@@ -186,7 +192,8 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) {
   sinkClass.lpszClassName = kTimerSinkClass;
   ::RegisterClassExW(&sinkClass);
 
-  timerSink_ = ::CreateWindowExW(0, kTimerSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+  timerSink_ = ::CreateWindowExW(0, kTimerSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 instance, nullptr);
   if (timerSink_ == nullptr) throw std::runtime_error("cannot create the timer window");
   ::SetWindowLongPtrW(timerSink_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
@@ -196,7 +203,8 @@ Win32Toolkit::~Win32Toolkit() {
   ::DestroyWindow(timerSink_);
 }
 
-LRESULT CALLBACK Win32Toolkit::TimerSinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32Toolkit::TimerSinkProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
   if (message == WM_TIMER) {
     auto* toolkit = reinterpret_cast<Win32Toolkit*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (toolkit != nullptr) {
@@ -263,7 +271,8 @@ void Win32Toolkit::Terminate() {
 
 std::unique_ptr<Form> Win32Toolkit::CreateForm() { return std::make_unique<Win32Form>(*this); }
 
-std::unique_ptr<Timer> Win32Toolkit::CreateTimer(uint32_t intervalMs, std::function<void()> onTimer) {
+std::unique_ptr<Timer> Win32Toolkit::CreateTimer(uint32_t intervalMs,
+                                                 std::function<void()> onTimer) {
   UINT_PTR id = nextTimerId_++;
   timers_[id] = std::move(onTimer);
   return std::make_unique<Win32Timer>(*this, id, intervalMs);
