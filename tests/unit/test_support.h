@@ -88,17 +88,17 @@ inline PackageImage BuildImage(const pkg::TPackageHeader& header,
     pkg::TPackageEntry& entry = image.table.Entries[static_cast<size_t>(slot)];
     entry.StartOffset = next;
     entry.EndOffset = next;
-    for (const auto& [index, spec] : slots) {
+    for (const auto& [index, payload] : slots) {
       if (index != slot) continue;
-      entry.Name = spec.name;
-      entry.Kind = spec.kind;
-      entry.Imploded = spec.imploded ? 1 : 0;
-      entry.EndOffset = next + static_cast<int32_t>(spec.bytes.size()) - 1;
-      entry.PackedSize = spec.imploded ? static_cast<int32_t>(spec.bytes.size()) : 0;
+      entry.Name = payload.name;
+      entry.Kind = payload.kind;
+      entry.Imploded = payload.imploded ? 1 : 0;
+      entry.EndOffset = next + static_cast<int32_t>(payload.bytes.size()) - 1;
+      entry.PackedSize = payload.imploded ? static_cast<int32_t>(payload.bytes.size()) : 0;
       entry.UnpackedSize =
-          spec.unpackedSize >= 0 ? spec.unpackedSize : static_cast<int32_t>(spec.bytes.size());
-      payloads += spec.bytes;
-      next += static_cast<int32_t>(spec.bytes.size());
+          payload.unpackedSize >= 0 ? payload.unpackedSize : static_cast<int32_t>(payload.bytes.size());
+      payloads += payload.bytes;
+      next += static_cast<int32_t>(payload.bytes.size());
     }
   }
   auto table = pkg::SerializeTable(image.table);
