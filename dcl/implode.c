@@ -23,7 +23,7 @@ enum {
   MAX_CHAIN = 48,   /* candidates examined per position */
   NICE_LENGTH = 32, /* a copy at least this long is taken as found, without weighing others */
   RELAX_ALL = 15,   /* copy lengths up to this are all weighed; longer ones per length code */
-  COVER_MIN = 6,    /* positions at least this far inside a found copy are not searched */
+  COVER_MIN = 4,    /* positions at least this far inside a found copy are not searched */
   SWEEP_EVERY = 0x4000,
   STALE_AGE = 0x8000
 };
