@@ -4,6 +4,7 @@
 
 #include "backend.h"
 #include "platform/win32/encoding.h"
+#include "platform/win32/window_text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace contract {
@@ -11,19 +12,8 @@ namespace contract {
 namespace {
 
 using ssi::win32::FromWide;
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring ClassName(HWND window) {
-  wchar_t name[64] = {};
-  ::GetClassNameW(window, name, 64);
-  return name;
-}
+using ssi::win32::ClassName;
+using ssi::win32::WindowText;
 
 // Deletes a tree this suite made; entries are made writable first.
 void RemoveTree(const std::wstring& folder) {

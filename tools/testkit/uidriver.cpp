@@ -31,10 +31,13 @@
 #include <vector>
 
 #include "platform/win32/encoding.h"
+#include "platform/win32/window_text.h"
 
 namespace {
 
 using ssi::win32::FromWide;
+using ssi::win32::ClassName;
+using ssi::win32::WindowText;
 
 constexpr DWORD kPollMs = 100;
 constexpr int kTimeoutStatus = 124;
@@ -81,19 +84,6 @@ std::string Utf8(const std::wstring& text) {
   ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
                         needed, nullptr, nullptr);
   return bytes;
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring ClassName(HWND window) {
-  wchar_t name[128] = {};
-  ::GetClassNameW(window, name, 128);
-  return name;
 }
 
 bool IsDialog(HWND window) { return ClassName(window) == L"#32770"; }
