@@ -9,7 +9,6 @@ namespace ssi {
 const char kErrorBoxCaption[] = "Error";
 const char kInformationBoxCaption[] = "Information";
 const char kAbortButton[] = "&Abort";
-const char kCorruptPictureMessage[] = "CorruptFile: ";
 
 namespace {
 const char kCrLf[] = "\r\n";

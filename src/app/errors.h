@@ -9,7 +9,6 @@ namespace ssi {
 extern const char kErrorBoxCaption[];        // "Error"
 extern const char kInformationBoxCaption[];  // "Information"
 extern const char kAbortButton[];            // "&Abort"
-extern const char kCorruptPictureMessage[];  // "CorruptFile: "
 
 // The message ReportError shows for code; systemText is SystemErrorText(code).
 std::string ComposeErrorMessage(int32_t code, const std::string& path,

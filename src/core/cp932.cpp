@@ -118,20 +118,6 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   return equal;
 }
 
-bool ContainsIgnoreAsciiCase(std::string_view text, std::string_view word) {
-  if (word.empty()) return true;
-  bool found = false;
-  ForEachChar(text, [&](size_t i, size_t) {
-    if (i + word.size() <= text.size() &&
-        EqualsIgnoreAsciiCase(text.substr(i, word.size()), word)) {
-      found = true;
-      return false;
-    }
-    return true;
-  });
-  return found;
-}
-
 std::string ToAsciiLower(std::string_view text) {
   std::string result(text);
   ForEachChar(text, [&](size_t i, size_t width) {
@@ -149,15 +135,6 @@ std::string ToAsciiUpper(std::string_view text) {
     return true;
   });
   return result;
-}
-
-size_t CharCount(std::string_view text) {
-  size_t count = 0;
-  ForEachChar(text, [&](size_t, size_t) {
-    ++count;
-    return true;
-  });
-  return count;
 }
 
 std::string LeftChars(std::string_view text, size_t count) {

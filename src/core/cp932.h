@@ -28,11 +28,8 @@ std::string Extension(std::string_view path);
 std::string ChangeExtension(std::string_view path, std::string_view extension);
 // ASCII letters compared without case; other bytes and double-byte characters exactly.
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
-bool ContainsIgnoreAsciiCase(std::string_view text, std::string_view word);
 std::string ToAsciiLower(std::string_view text);
 std::string ToAsciiUpper(std::string_view text);
-// Number of characters, a double-byte character counting as one.
-size_t CharCount(std::string_view text);
 // The first count characters (never splits a double-byte character).
 std::string LeftChars(std::string_view text, size_t count);
 

@@ -24,14 +24,11 @@ namespace syserr {
 constexpr int32_t kFileNotFound = 2;
 constexpr int32_t kPathNotFound = 3;
 constexpr int32_t kAccessDenied = 5;
-constexpr int32_t kWriteFault = 29;
 constexpr int32_t kSharingViolation = 32;
-constexpr int32_t kHandleDiskFull = 39;
 constexpr int32_t kFileExists = 80;
 constexpr int32_t kDiskFull = 112;
 constexpr int32_t kDirNotEmpty = 145;
 constexpr int32_t kAlreadyExists = 183;
-constexpr int32_t kShortRead = 100;
 constexpr int32_t kShortWrite = 101;
 }  // namespace syserr
 

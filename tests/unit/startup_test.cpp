@@ -20,15 +20,30 @@ struct Startup {
   fake::FakePlatform fake;
   test::PackageImage image;
 
-  explicit Startup(bool withPackage = true, uint8_t splashKind = pkg::kSplashFlash) {
-    pkg::TPackageHeader header;
-    header.SplashKind = splashKind;
-    header.SetName("Aquarium");
-    image = test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}},
-                                      {2, {"flashax.exe", "setup", pkg::kKindWindowsLibrary}}});
+  using Slots = std::vector<std::pair<int, test::PayloadSpec>>;
+
+  // An installer file at kExe carrying a package with header and slots, or, without a
+  // package, only its stub.
+  Startup(const pkg::TPackageHeader& header, const Slots& slots, bool withPackage = true) {
+    image = test::BuildImage(header, slots);
     if (!withPackage) image.bytes.resize(static_cast<size_t>(image.offset));
     fake.files.AddFile(kExe, image.bytes);
   }
+  // The usual package: "Aquarium", a Flash splash kind, the library and the Flash set-up.
+  explicit Startup(bool withPackage = true)
+      : Startup(AquariumHeader(),
+                {{1, kLibrary}, {2, {"flashax.exe", "setup", pkg::kKindWindowsLibrary}}},
+                withPackage) {}
+
+  static pkg::TPackageHeader AquariumHeader() {
+    pkg::TPackageHeader header;
+    header.SplashKind = pkg::kSplashFlash;
+    header.SetName("Aquarium");
+    return header;
+  }
+  static inline const test::PayloadSpec kLibrary{"impborl.dat", "library",
+                                                 pkg::kKindWindowsLibrary};
+
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;
     for (const auto& box : fake.ui.boxes) texts.push_back(box.text);
@@ -132,46 +147,36 @@ TEST(Startup, FailedWorkingCopyShows523ThenTheSummaryWithTheUnderlyingCode) {
 }
 
 TEST(Startup, PackageNameThatWouldLeaveTheWindowsFolderStopsStartup) {
-  fake::FakePlatform fake;
   pkg::TPackageHeader header;
   header.SetName("..\\..\\x");
-  test::PackageImage image =
-      test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}}});
-  fake.files.AddFile(kExe, image.bytes);
-  TInstallerForm window(fake.platform, image.offset);
+  Startup s(header, {{1, Startup::kLibrary}});
+  TInstallerForm window(s.fake.platform, s.image.offset);
   EXPECT_EQ(window.startupCode(), err::kUnsafeEntryName);
-  ASSERT_EQ(fake.ui.boxes.size(), 2u);
-  EXPECT_EQ(fake.ui.boxes[1].text, ComposeSummaryMessage(err::kUnsafeEntryName));
-  EXPECT_FALSE(fake.files.FolderExists("C:\\x dir"));
+  ASSERT_EQ(s.fake.ui.boxes.size(), 2u);
+  EXPECT_EQ(s.fake.ui.boxes[1].text, ComposeSummaryMessage(err::kUnsafeEntryName));
+  EXPECT_FALSE(s.fake.files.FolderExists("C:\\x dir"));
 }
 
 TEST(Startup, AfterInstallDocumentIsExtractedWhenTheHeaderAsksForIt) {
   for (bool wanted : {false, true}) {
-    fake::FakePlatform fake;
     pkg::TPackageHeader header;
     header.HasAfterInstallDocument = wanted ? 1 : 0;
-    test::PackageImage image =
-        test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}},
-                                  {5, {"readme.txt", "read me"}}});
-    fake.files.AddFile(kExe, image.bytes);
-    TInstallerForm window(fake.platform, image.offset);
+    Startup s(header, {{1, Startup::kLibrary}, {5, {"readme.txt", "read me"}}});
+    TInstallerForm window(s.fake.platform, s.image.offset);
     EXPECT_EQ(window.startupCode(), 0);
     EXPECT_EQ(window.HasAfterInstallDocument, wanted ? 1 : 0);
-    EXPECT_EQ(fake.files.FileExists("C:\\WINDOWS\\ZPX dir\\readme.txt"), wanted);
+    EXPECT_EQ(s.fake.files.FileExists("C:\\WINDOWS\\ZPX dir\\readme.txt"), wanted);
   }
 }
 
 TEST(Startup, AskingForAnAbsentDocumentEndsWithOnlyTheSummary) {
-  fake::FakePlatform fake;
   pkg::TPackageHeader header;
   header.HasAfterInstallDocument = 1;
-  test::PackageImage image =
-      test::BuildImage(header, {{1, {"impborl.dat", "library", pkg::kKindWindowsLibrary}}});
-  fake.files.AddFile(kExe, image.bytes);
-  TInstallerForm window(fake.platform, image.offset);
+  Startup s(header, {{1, Startup::kLibrary}});
+  TInstallerForm window(s.fake.platform, s.image.offset);
   EXPECT_EQ(window.startupCode(), err::kEmptySlot);
-  ASSERT_EQ(fake.ui.boxes.size(), 1u);
-  EXPECT_EQ(fake.ui.boxes[0].text,
+  ASSERT_EQ(s.fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(s.fake.ui.boxes[0].text,
             res::Str(res::kInstallerCorrupt) + res::Str(res::kTavrinError) + "-531. ");
 }
 
@@ -215,6 +220,17 @@ TEST(Hooks, StepProgressPausesOneSecondAndSilentInstallsAreInert) {
   EXPECT_EQ(window.statusText(), "status");
   EXPECT_EQ(window.progressPosition(), 1);
   EXPECT_EQ(s.fake.ui.now(), 2000u);
+}
+
+TEST(Hooks, InformationBoxHasItsCaptionIconAndTheAbortButton) {
+  Startup s(true);
+  TInstallerForm window(s.fake.platform, s.image.offset);
+  window.InformationBox("note");
+  ASSERT_EQ(s.fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(s.fake.ui.boxes[0].caption, "Information");
+  EXPECT_EQ(s.fake.ui.boxes[0].icon, BoxIcon::Information);
+  EXPECT_EQ(s.fake.ui.boxes[0].text, "note");
+  EXPECT_EQ(s.fake.ui.boxes[0].buttons, std::vector<std::string>{"&Abort"});
 }
 
 TEST(FailureBox, CaptionIsTheApplicationTitleAndTheTextEndsInAFullStop) {
